@@ -1,0 +1,27 @@
+# Native tree: packer, native tests, benchmarks, and the Windows tree as an
+# external project that uses the packer built here.
+include(ExternalProject)
+find_package(GTest REQUIRED)
+find_package(benchmark REQUIRED)
+enable_testing()
+
+add_subdirectory(packer)
+add_subdirectory(tests)
+add_subdirectory(bench)
+
+ExternalProject_Add(windows
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${CMAKE_BINARY_DIR}/windows
+  CMAKE_ARGS
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
+    -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+    -DVORNPACK=$<TARGET_FILE:vornpack>
+    -DVORN_WINE_DIR=${CMAKE_BINARY_DIR}/wine
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  DEPENDS vornpack)
+
+# The Windows tree registers its Wine tests in its tests folder; ctest here
+# reads them from there.
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
+  ${CMAKE_BINARY_DIR}/windows/tests/CTestTestfile.cmake)

@@ -1,0 +1,24 @@
+# Windows tree (mingw-w64 i686): the core for 32-bit Windows, the demo
+# client, the package, the installer and the tests that run under Wine.
+if(NOT VORNPACK)
+  message(FATAL_ERROR "VORNPACK must name the native packer (configure the native tree instead)")
+endif()
+if(NOT VORN_WINE_DIR)
+  set(VORN_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+endif()
+enable_testing()
+# Programs link statically against the compiler's runtime so that Wine needs
+# nothing but the system's own libraries.
+add_link_options(-static -static-libgcc -static-libstdc++)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/wine/run-in-wine.sh)
+
+# GoogleTest from the distribution's sources, for the test programs only.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+target_compile_options(gtest PRIVATE -w)
+target_compile_options(gtest_main PRIVATE -w)
+
+add_subdirectory(payload)
+add_subdirectory(tests)

@@ -1,0 +1,8 @@
+// The one InstallSettings record of the process.
+#include "common/install_state.h"
+
+namespace vorn {
+
+InstallSettings installSettings;
+
+}  // namespace vorn

@@ -1,0 +1,127 @@
+// The member decoder: adaptive Huffman symbols, fixed-code offsets, LZSS copy.
+#include "decoder/member_decoder.h"
+
+#include <cstring>
+
+#include "decoder/adaptive_tree.h"
+#include "decoder/byte_stream.h"
+#include "decoder/offset_code.h"
+
+namespace vorn {
+namespace {
+
+struct MemberDecoder {
+    AdaptiveTree tree;
+    FILE* input;
+    uint16_t bitBuffer;  // pending bits, left-aligned
+    uint16_t bitCount;
+    uint8_t ring[kRingSize];
+};
+
+// Tops the bit buffer up to more than eight bits; end of input reads as zeros.
+inline void Refill(MemberDecoder& d)
+{
+    while (d.bitCount <= 8) {
+        int b = NextByte(d.input);
+        if (b == EOF)
+            b = 0;
+        d.bitBuffer = static_cast<uint16_t>(d.bitBuffer | (b << (8 - d.bitCount)));
+        d.bitCount = static_cast<uint16_t>(d.bitCount + 8);
+    }
+}
+
+inline int ReadBit(MemberDecoder& d)
+{
+    Refill(d);
+    int bit = d.bitBuffer >> 15;
+    d.bitBuffer = static_cast<uint16_t>(d.bitBuffer << 1);
+    d.bitCount = static_cast<uint16_t>(d.bitCount - 1);
+    return bit;
+}
+
+inline int ReadByte(MemberDecoder& d)
+{
+    Refill(d);
+    int byte = d.bitBuffer >> 8;
+    d.bitBuffer = static_cast<uint16_t>(d.bitBuffer << 8);
+    d.bitCount = static_cast<uint16_t>(d.bitCount - 8);
+    return byte;
+}
+
+inline int DecodeSymbol(MemberDecoder& d)
+{
+    int n = d.tree.child[kRoot];
+    while (n < kLeafMark)
+        n = d.tree.child[n + ReadBit(d)];
+    int symbol = n - kLeafMark;
+    UpdateTree(d.tree, symbol);
+    return symbol;
+}
+
+inline int DecodeOffset(MemberDecoder& d)
+{
+    int b = ReadByte(d);
+    int u = kOffsetTables.high[b];
+    for (int k = kOffsetTables.length[b] - 2; k > 0; --k)
+        b = b * 2 + ReadBit(d);
+    return u * 64 + (b & 0x3F);
+}
+
+}  // namespace
+
+bool DecodeMember(FILE* input, FILE* output, const MemberProgressSink& sink)
+{
+    // A stream that ends inside its header is refused rather than decoded
+    // as a size with zero bytes in it.
+    uint32_t size = 0;
+    for (int i = 0; i < 4; ++i) {
+        int b = NextByte(input);
+        if (b == EOF)
+            return false;
+        size |= static_cast<uint32_t>(b) << (8 * i);
+    }
+    if (ferror(input) || size == 0)
+        return false;
+
+    static MemberDecoder d;  // one instance: the state is large and decodes never overlap
+    d.input = input;
+    d.bitBuffer = 0;
+    d.bitCount = 0;
+    ResetTree(d.tree);
+    std::memset(d.ring, kPresetByte, kStartPosition);
+
+    uint32_t width = static_cast<uint32_t>(sink.BarWidth(sink.context));
+    uint32_t step = width ? size / width : size;
+    if (step == 0)
+        step = 1;
+
+    int r = kStartPosition;
+    uint32_t done = 0;
+    while (done < size) {
+        int s = DecodeSymbol(d);
+        if (s < kFirstMatchSymbol) {
+            if (!PutByte(output, s))
+                return false;
+            d.ring[r] = static_cast<uint8_t>(s);
+            r = (r + 1) & kRingMask;
+            ++done;
+        } else {
+            int src = (r - DecodeOffset(d) - 1) & kRingMask;
+            // One byte at a time: an overlapping source repeats what this copy wrote.
+            for (int k = 0, len = MatchLength(s); k < len; ++k) {
+                uint8_t c = d.ring[(src + k) & kRingMask];
+                if (!PutByte(output, c))
+                    return false;
+                d.ring[r] = c;
+                r = (r + 1) & kRingMask;
+                ++done;
+            }
+        }
+        if (done % step == 0)
+            sink.Report(sink.context, done, size);
+    }
+    sink.Repaint(sink.context);
+    return true;
+}
+
+}  // namespace vorn

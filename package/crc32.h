@@ -1,0 +1,42 @@
+// CRC-32 of ISO-HDLC, IEEE 802.3 and zlib: reflected polynomial 0xEDB88320,
+// initial value 0xFFFFFFFF, final complement, one byte at a time by table.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace vorn {
+
+constexpr uint32_t kCrcPolynomial = 0xEDB88320;  // p(x) reflected, with x^32 implied
+constexpr uint32_t kCrcInitial = 0xFFFFFFFF;
+
+constexpr std::array<uint32_t, 256> MakeCrcTable()
+{
+    std::array<uint32_t, 256> table{};
+    for (uint32_t n = 0; n < 256; ++n) {
+        uint32_t c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? kCrcPolynomial ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+
+inline constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+static_assert(kCrcTable[1] == 0x77073096 && kCrcTable[255] == 0x2D02EF8D, "standard CRC-32 table");
+
+// Running form: start from kCrcInitial, complement the result at the end.
+constexpr uint32_t CrcUpdate(uint32_t crc, uint8_t byte)
+{
+    return kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+}
+
+constexpr uint32_t Crc32(const uint8_t* data, size_t length)
+{
+    uint32_t crc = kCrcInitial;
+    for (size_t i = 0; i < length; ++i)
+        crc = CrcUpdate(crc, data[i]);
+    return ~crc;
+}
+
+}  // namespace vorn

@@ -1,0 +1,199 @@
+// Package building and checking for the packer.
+#include "packer/package_writer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "decoder/member_decoder.h"
+#include "package/crc32.h"
+#include "package/marker.h"
+#include "package/member_table.h"
+#include "package/package_scan.h"
+
+namespace vorn {
+namespace {
+
+bool ReadFile(const std::string& path, Bytes* bytes, std::string* error)
+{
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) {
+        *error = path + ": cannot open: " + strerror(errno);
+        return false;
+    }
+    bytes->clear();
+    uint8_t block[65536];
+    size_t got;
+    while ((got = fread(block, 1, sizeof block, f)) > 0)
+        bytes->insert(bytes->end(), block, block + got);
+    bool failed = ferror(f);
+    fclose(f);
+    if (failed)
+        *error = path + ": read error";
+    return !failed;
+}
+
+void AppendMarker(Bytes& out)
+{
+    out.insert(out.end(), PackageMarker, PackageMarker + kMarkerLength);
+}
+
+// Decodes one member stream, as the pump hands it to the decoder: from a file.
+bool DecodeStream(const Bytes& stream, Bytes* decoded)
+{
+    FILE* in = tmpfile();
+    FILE* out = tmpfile();
+    bool ok = in && out;
+    if (ok) {
+        fwrite(stream.data(), 1, stream.size(), in);
+        rewind(in);
+        MemberProgressSink quiet = {[](void*) { return 1; }, [](void*, uint32_t, uint32_t) {},
+                                    [](void*) {}, nullptr};
+        ok = DecodeMember(in, out, quiet);
+        rewind(out);
+        decoded->clear();
+        int c;
+        while ((c = getc(out)) != EOF)
+            decoded->push_back(static_cast<uint8_t>(c));
+    }
+    if (in)
+        fclose(in);
+    if (out)
+        fclose(out);
+    return ok;
+}
+
+uint32_t DeclaredSize(const Bytes& stream)
+{
+    uint32_t size = 0;
+    for (size_t i = 0; i < 4 && i < stream.size(); ++i)
+        size |= static_cast<uint32_t>(stream[i]) << (8 * i);
+    return size;
+}
+
+}  // namespace
+
+bool BuildPackage(const std::string& payloadDir, BuiltPackage* package, std::string* error)
+{
+    JoinPackageMarker();
+    package->bytes.clear();
+    package->members.clear();
+    Bytes hashed;
+    AppendMarker(package->bytes);
+    for (const char* name : kMemberNames) {
+        std::string path = payloadDir + "/" + name;
+        Bytes data, stream;
+        if (!ReadFile(path, &data, error))
+            return false;
+        if (!EncodeMember(data, &stream, error)) {
+            *error = path + ": " + *error;
+            return false;
+        }
+        package->bytes.insert(package->bytes.end(), stream.begin(), stream.end());
+        hashed.insert(hashed.end(), stream.begin(), stream.end());
+        AppendMarker(package->bytes);
+        package->members.push_back({name, data.size(), stream.size()});
+    }
+    AppendMarker(package->bytes);
+    package->bytes.push_back('\r');
+    package->bytes.push_back('\n');
+    package->crc = Crc32(hashed.data(), hashed.size());
+    return true;
+}
+
+bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error)
+{
+    JoinPackageMarker();
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) {
+        *error = path + ": cannot open: " + strerror(errno);
+        return false;
+    }
+    package->crc = ScanPackageStream(f);
+    fclose(f);
+    Bytes file;
+    if (!ReadFile(path, &file, error))
+        return false;
+    if (package->crc == 0) {
+        *error = path + ": no package: no marker, or nothing between the markers";
+        return false;
+    }
+
+    // Split as the pump does: bytes before the first marker are dropped, a
+    // member ends at the next marker, an empty member is the closing pair.
+    std::vector<Bytes> members;
+    MarkerMatcher matcher;
+    bool open = false, closed = false;
+    Bytes current;
+    for (uint8_t b : file) {
+        int pending = 0;
+        MatchStep step = FeedMatcher(matcher, b, &pending);
+        if (step == MatchStep::Pending)
+            continue;
+        if (step == MatchStep::Marker) {
+            if (open && current.empty()) {
+                closed = true;
+                break;
+            }
+            if (open)
+                members.push_back(std::move(current));
+            current.clear();
+            open = true;
+            continue;
+        }
+        if (open) {
+            current.insert(current.end(), PackageMarker, PackageMarker + pending);
+            current.push_back(b);
+        }
+    }
+    if (!closed) {
+        *error = path + ": the package has no closing double marker";
+        return false;
+    }
+    if (members.size() != kMemberNames.size()) {
+        *error = path + ": " + std::to_string(members.size()) + " members instead of ten" +
+                 (members.size() > kMemberNames.size() ? " (a marker ahead of the package?)"
+                                                       : " (a partial marker pending ahead of it?)");
+        return false;
+    }
+    package->members.clear();
+    package->contents.clear();
+    for (size_t i = 0; i < members.size(); ++i) {
+        Bytes decoded;
+        const char* name = kMemberNames[i];
+        if (!DecodeStream(members[i], &decoded)) {
+            *error = path + ": member " + std::to_string(i) + " (" + name + ") does not decode";
+            return false;
+        }
+        if (decoded.size() != DeclaredSize(members[i])) {
+            *error = path + ": member " + std::to_string(i) + " (" + name + ") decodes to " +
+                     std::to_string(decoded.size()) + " bytes, not its declared " +
+                     std::to_string(DeclaredSize(members[i]));
+            return false;
+        }
+        package->members.push_back({name, decoded.size(), members[i].size()});
+        package->contents.push_back(std::move(decoded));
+    }
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const Bytes& bytes, std::string* error)
+{
+    std::string temporary = path + ".partial";
+    FILE* f = fopen(temporary.c_str(), "wb");
+    if (!f) {
+        *error = path + ": cannot write: " + strerror(errno);
+        return false;
+    }
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = (fclose(f) == 0) && ok;
+    if (ok && rename(temporary.c_str(), path.c_str()) != 0)
+        ok = false;
+    if (!ok) {
+        *error = path + ": cannot write: " + strerror(errno);
+        remove(temporary.c_str());
+    }
+    return ok;
+}
+
+}  // namespace vorn
