@@ -1,0 +1,24 @@
+// The extraction pump's single global state, cleared at every Install.
+#pragma once
+#include <cstdio>
+
+namespace vorn {
+
+constexpr int kTempPathSize = 300 + 8;  // the temporary folder (300) and "vorn.tmp"
+constexpr int kPathSize = 900;          // path work buffers
+
+struct ExtractionState {
+    FILE* packageStream;          // the installer file, opened a second time for the pump
+    FILE* tempStream;             // the member being copied, "wb"
+    char tempPath[kTempPathSize];
+    int matchLength;              // marker bytes matched by the last bytes read, 0..3
+    int sliceCount;               // bytes read in the current slice, 0..15001
+    int memberIndex;              // members handled so far, 0..10
+    char backupFolder[kPathSize]; // empty until the run's first backup
+    int folderCreated;            // this run created the destination folder
+    int abortPending;             // the abort question is open
+};
+
+extern ExtractionState extraction;
+
+}  // namespace vorn
