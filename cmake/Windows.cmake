@@ -20,5 +20,11 @@ add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest E
 target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
 
+
+# Windows-side libraries of the installer, each used by the installer and by
+# the Wine tests of its subsystem.
+add_library(vornwin STATIC common/process_handles.cpp)
+target_link_libraries(vornwin PUBLIC vorncore)
+
 add_subdirectory(payload)
 add_subdirectory(tests)
