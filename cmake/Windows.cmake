@@ -26,5 +26,19 @@ target_compile_options(gtest_main PRIVATE -w)
 add_library(vornwin STATIC common/process_handles.cpp)
 target_link_libraries(vornwin PUBLIC vorncore)
 
+# The extraction engine: package check, pump, existing files and rollback.
+add_library(vornengine STATIC
+  package/existing_files.cpp
+  package/extract_member.cpp
+  package/extraction_pump.cpp
+  package/extraction_state.cpp
+  package/file_ops.cpp
+  package/member_path.cpp
+  package/open_package.cpp)
+target_link_libraries(vornengine PUBLIC vornwin)
+# package_crc.h is generated beside the demo package.
+target_include_directories(vornengine PRIVATE ${CMAKE_BINARY_DIR}/package)
+add_dependencies(vornengine demo_package)
+
 add_subdirectory(payload)
 add_subdirectory(tests)

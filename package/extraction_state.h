@@ -17,8 +17,16 @@ struct ExtractionState {
     char backupFolder[kPathSize]; // empty until the run's first backup
     int folderCreated;            // this run created the destination folder
     int abortPending;             // the abort question is open
+    // Kept by the engine beyond the fields above, for a sound failure path:
+    int memberBytes;              // bytes copied into the current member's temporary file
+    int memberWritten[10];        // this run wrote the member's destination file (rollback deletes only these)
 };
 
 extern ExtractionState extraction;
+
+// Clears the state for a new run (streams are dropped, not closed: it runs only
+// at Install and right after RollBack), clears the main bar's state and joins
+// the package marker afresh.
+void ResetExtraction();
 
 }  // namespace vorn

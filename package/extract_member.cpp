@@ -1,0 +1,112 @@
+// One member from its temporary file to its destination file.
+#include "package/extract_member.h"
+
+#include <windows.h>
+
+#include "common/install_state.h"
+#include "common/ui_seam.h"
+#include "decoder/member_decoder.h"
+#include "package/existing_files.h"
+#include "package/extraction_state.h"
+#include "package/file_ops.h"
+#include "package/member_path.h"
+
+namespace vorn {
+namespace {
+
+// Name and extension of the member being copied, split at its opening marker.
+PathParts scanned;
+
+// After a help file is written its stale index goes: made writable (other
+// attributes stay) and deleted once; a missing index is ignored.
+void DeleteHelpIndex(int index, const char* destPath)
+{
+    const char* indexName = index == 1 ? "vorn.gid" : index == 2 ? "ircintro.gid" : nullptr;
+    if (!indexName)
+        return;
+    PathParts parts;
+    SplitPath(destPath, &parts);
+    char path[kPathSize];
+    wsprintfA(path, "%s%s%s", parts.drive, parts.directory, indexName);
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY))
+        DeleteFileA(path);
+}
+
+}  // namespace
+
+void ShowScanStatus()
+{
+    char path[kPathSize];
+    MemberPath(extraction.memberIndex, path);
+    SplitPath(path, &scanned);
+    char text[kPathSize + 32];
+    if (mainBarFill > 0 && scanned.name[0])
+        wsprintfA(text, "Scanning file: %s%s", scanned.name, scanned.extension);
+    else
+        wsprintfA(text, "Scanning files...");
+    extractionUi.SetStatus(text);
+}
+
+int ExtractMember(const char* tempPath)
+{
+    char text[kPathSize + 32];
+    wsprintfA(text, "Extracting file: %s%s", scanned.name, scanned.extension);
+    extractionUi.SetStatus(text);
+
+    char destPath[kPathSize];
+    MemberPath(extraction.memberIndex, destPath);
+    int p = CheckExistingFile(destPath);
+    if (p == StepAgain) {
+        ++extraction.memberIndex;  // kept in place: handled, but not written by this run
+        return StepDone;
+    }
+    if (p == StepBackupFailed)
+        return StepBackupFailed;
+    if (!WriteMember(tempPath, destPath))
+        return StepFailed;
+    extraction.memberWritten[extraction.memberIndex] = 1;
+    DeleteHelpIndex(extraction.memberIndex, destPath);
+    ++extraction.memberIndex;
+    return StepDone;
+}
+
+int WriteMember(const char* tempPath, const char* destPath)
+{
+    FILE* in = fopen(tempPath, "rb");
+    if (!in) {
+        RollBack();
+        extractionUi.ShowError(3);
+        return 0;
+    }
+    FILE* out = fopen(destPath, "wb");
+    if (!out) {
+        fclose(in);
+        RollBack();
+        extractionUi.ShowError(4);
+        return 0;
+    }
+    bool ok = DecodeMember(in, out, extractionUi.memberBar);
+    // A full disk may show only when the buffer is flushed: the output's error
+    // flag and its close count as much as the decoder's own result.
+    if (ferror(out))
+        ok = false;
+    if (fclose(out) != 0)
+        ok = false;
+    if (ferror(in))
+        ok = false;
+    fclose(in);
+    if (!ok) {
+        // The half-written file is not yet a handled member, so the rollback's
+        // walk would miss it (and it would keep a created folder in place).
+        DeleteWithRetry(destPath);
+        RollBack();
+        extractionUi.ShowError(5);
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace vorn

@@ -1,0 +1,155 @@
+// The extraction pump over the package stream.
+#include "package/extraction_pump.h"
+
+#include <windows.h>
+
+#include "common/install_state.h"
+#include "common/ui_seam.h"
+#include "decoder/byte_stream.h"
+#include "package/existing_files.h"
+#include "package/extract_member.h"
+#include "package/extraction_state.h"
+#include "package/file_ops.h"
+#include "package/marker.h"
+
+namespace vorn {
+namespace {
+
+constexpr int kTempFolderSize = 300;
+constexpr int kGoOn = -1;  // internal: the slice carries on
+
+// "vorn.tmp" in the Windows temporary folder, formed afresh at every member.
+void FormTempPath()
+{
+    char folder[kTempFolderSize];
+    DWORD n = GetTempPathA(kTempFolderSize, folder);
+    // A folder longer than the buffer comes back as the size it needs, with
+    // nothing in the buffer: that counts as no temporary folder at all.
+    if (n == 0 || n >= kTempFolderSize)
+        wsprintfA(extraction.tempPath, "c:\\vorn.tmp");
+    else
+        wsprintfA(extraction.tempPath, "%svorn.tmp", folder);
+}
+
+// The temporary file could not take the member's bytes (a full disk): the
+// member would decode short and install a wrong file, so the run is undone.
+int FailTempWrite()
+{
+    RollBack();
+    extractionUi.ShowError(11);
+    return StepFailed;
+}
+
+// A package of fewer than ten members is corrupt: the run is undone and
+// reported as a member that cannot be written, before anything reaches the
+// existing-file rules or the decoder.
+int FailShortPackage()
+{
+    RollBack();
+    extractionUi.ShowError(5);
+    return StepFailed;
+}
+
+// Copies held-back marker bytes and then one data byte into the member.
+bool CopyToTemp(int pending, int byte)
+{
+    for (int k = 0; k < pending; ++k)
+        if (!PutByte(extraction.tempStream, static_cast<uint8_t>(PackageMarker[k])))
+            return false;
+    if (!PutByte(extraction.tempStream, byte))
+        return false;
+    extraction.memberBytes += pending + 1;
+    return true;
+}
+
+// Closes the member's temporary file, extracts it and deletes it.
+int CloseAndExtract()
+{
+    bool written = !ferror(extraction.tempStream);
+    if (fclose(extraction.tempStream) != 0)
+        written = false;
+    extraction.tempStream = nullptr;
+    if (!written)
+        return FailTempWrite();
+    if (extraction.memberBytes == 0)
+        return FailShortPackage();  // an empty member: a closing marker came early
+    int r = ExtractMember(extraction.tempPath);
+    DeleteWithRetry(extraction.tempPath);
+    return r;
+}
+
+// The stream ended, or the tenth member is done.
+int FinishPump()
+{
+    extractionUi.DrawMainBar(extraction.packageStream);
+    CloseStream(extraction.packageStream);
+    if (!extraction.tempStream)
+        return StepDone;  // memberIndex 0 here means no marker at all: the wizard reports it
+    // The last member has no closing marker; a partial marker at the very end is its data.
+    for (int k = 0; k < extraction.matchLength; ++k) {
+        if (!PutByte(extraction.tempStream, static_cast<uint8_t>(PackageMarker[k])))
+            return FailTempWrite();
+        ++extraction.memberBytes;
+    }
+    extraction.matchLength = 0;
+    int r = CloseAndExtract();
+    if (r == StepDone && extraction.memberIndex < kMemberLimit)
+        return FailShortPackage();
+    return r;
+}
+
+// A whole marker was read: the member being copied is complete and the next begins.
+int AtMemberBoundary()
+{
+    if (extraction.tempStream) {
+        int r = CloseAndExtract();
+        if (r != StepDone) {
+            CloseStream(extraction.packageStream);
+            return r;
+        }
+        if (extraction.memberIndex >= kMemberLimit)
+            return FinishPump();  // the second closing marker and all after it stay unread
+    }
+    ShowScanStatus();
+    FormTempPath();
+    extraction.tempStream = fopen(extraction.tempPath, "wb");
+    if (!extraction.tempStream) {
+        extractionUi.ShowError(11);
+        CloseStream(extraction.packageStream);
+        return StepFailed;
+    }
+    extraction.memberBytes = 0;
+    extraction.matchLength = 0;
+    return kGoOn;
+}
+
+}  // namespace
+
+int PumpSlice()
+{
+    for (;;) {
+        int byte = NextByte(extraction.packageStream);
+        if (byte == EOF)
+            return FinishPump();
+        MarkerMatcher matcher{extraction.matchLength};
+        int pending = 0;
+        MatchStep step = FeedMatcher(matcher, static_cast<uint8_t>(byte), &pending);
+        extraction.matchLength = matcher.matched;
+        if (step == MatchStep::Marker) {
+            int r = AtMemberBoundary();
+            if (r != kGoOn)
+                return r;
+        } else if (step == MatchStep::Data && extraction.tempStream) {
+            // Each byte write is checked: a failed one stops the run at once.
+            if (!CopyToTemp(pending, byte))
+                return FailTempWrite();
+        }
+        if (++extraction.sliceCount > kSliceLimit) {
+            extractionUi.DrawMainBar(extraction.packageStream);
+            extraction.sliceCount = 0;
+            return StepAgain;
+        }
+    }
+}
+
+}  // namespace vorn

@@ -1,0 +1,22 @@
+// The extraction pump: one slice of at most 15001 bytes of the package stream
+// per call, members copied into the temporary file "vorn.tmp" and extracted
+// at their closing markers.
+#pragma once
+
+namespace vorn {
+
+constexpr int kSliceLimit = 15000;  // a slice ends on the byte that takes the count above this
+constexpr int kMemberLimit = 10;
+constexpr unsigned kExtractStepMessage = 0x0400 + 102;  // WM_EXTRACTSTEP: run one PumpSlice
+constexpr unsigned kExtractTimer = 1125;                // IDT_EXTRACT: 25 ms, one-shot
+constexpr unsigned kExtractTimerMs = 25;
+
+// One slice. Precondition: extraction.packageStream is open.
+//   0 failed, a box was shown, packageStream closed (the wizard rolls back)
+//   1 finished: ten members handled, or the stream ended (memberIndex 0: no
+//     member found); packageStream closed
+//   2 a backup step failed and was reported; packageStream closed
+//   3 slice used up; nothing closed; call again later
+int PumpSlice();
+
+}  // namespace vorn

@@ -1,0 +1,52 @@
+// The package check at Install and the second opening of the installer file.
+#include "package/open_package.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "common/process_handles.h"
+#include "common/ui_seam.h"
+#include "package/extraction_state.h"
+#include "package/package_scan.h"
+#include "package_crc.h"  // generated with the package: vorn::ExpectedPackageCrc
+
+namespace vorn {
+
+char InstallerPath[kInstallerPathSize];
+
+uint32_t ScanPackage(const char* path)
+{
+    FILE* stream = fopen(path, "rb");
+    if (!stream)
+        return 0;
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    uint32_t crc = ScanPackageStream(stream);
+    SetCursor(previous);
+    fclose(stream);
+    return crc;
+}
+
+bool OpenPackage()
+{
+    GetModuleFileNameA(appInstance, InstallerPath, kInstallerPathSize);
+    uint32_t crc = ScanPackage(InstallerPath);
+    if (crc == 0) {
+        extractionUi.ShowError(2);
+        return false;
+    }
+    if (crc != ExpectedPackageCrc) {
+        extractionUi.ShowError(10);
+        return false;
+    }
+    extraction.packageStream = fopen(InstallerPath, "rb");
+    if (!extraction.packageStream) {
+        extractionUi.ShowError(9);
+        return false;
+    }
+    extractionUi.SetStatus("Scanning files...");
+    extractionUi.DrawMainBar(extraction.packageStream);
+    return true;
+}
+
+}  // namespace vorn
