@@ -1,4 +1,4 @@
-// Lazy LZSS parsing over the 4096-byte ring, coded with the decoder's own
+// Optimal LZSS parsing over the 4096-byte ring, coded with the decoder's own
 // adaptive tree, and the search for an encoding that keeps the marker rules.
 #include "packer/member_encoder.h"
 
@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kMaxChain = 512;  // candidates tried per position
 constexpr int kHashBits = 15;
+constexpr int kParseBlock = 4096;  // positions priced with one snapshot of the code lengths
 
 class BitWriter {
 public:
@@ -108,29 +109,30 @@ public:
         head_[h] = p;
     }
 
-    // Longest match at p (a buffer position), nearest first among equals.
-    Match Find(int p) const
+    // The matches at p (a buffer position) that are longer than every nearer
+    // one, in increasing length: for any length up to the longest, the first
+    // candidate at least that long is the nearest source.
+    void FindAll(int p, std::vector<Match>& found) const
     {
-        Match best;
+        found.clear();
         int limit = std::min(kLongestMatch, End() - p);
         if (limit < kShortestMatch)
-            return best;
+            return;
+        int best = kShortestMatch - 1;
         int chain = kMaxChain;
         for (int q = head_[Hash(p)]; q >= 0 && p - q <= kRingSize && chain-- > 0; q = prev_[q]) {
-            if (buffer_[q + best.length] != buffer_[p + best.length])
+            if (buffer_[q + best] != buffer_[p + best])
                 continue;
             int n = 0;
             while (n < limit && buffer_[q + n] == buffer_[p + n])
                 ++n;
-            if (n > best.length) {
-                best = {n, p - q};
+            if (n > best) {
+                found.push_back({n, p - q});
+                best = n;
                 if (n == limit)
                     break;
             }
         }
-        if (best.length < kShortestMatch)
-            best = {};
-        return best;
     }
 
 private:
@@ -152,6 +154,9 @@ struct Item {
     bool match;
 };
 
+// Optimal parsing a block at a time: the cheapest path through the block's
+// literals and matches, priced with the code lengths of the tree as it stands
+// at the block's start, then coded with the tree adapting as usual.
 Bytes Encode(const Bytes& data, const std::vector<bool>* noMatchAt, std::vector<Item>* items)
 {
     uint32_t size = static_cast<uint32_t>(data.size());
@@ -159,39 +164,65 @@ Bytes Encode(const Bytes& data, const std::vector<bool>* noMatchAt, std::vector<
                  static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
     Encoder enc(out);
     MatchFinder finder(data);
-    auto allowed = [&](int i) { return !noMatchAt || !(*noMatchAt)[i]; };
-
-    int i = 0;
     const int n = static_cast<int>(data.size());
-    Match next = allowed(0) ? finder.Find(kStartPosition) : Match{};
-    while (i < n) {
-        Match m = next;
-        int p = kStartPosition + i;
-        finder.Insert(p);
-        next = (i + 1 < n && allowed(i + 1)) ? finder.Find(p + 1) : Match{};
-        // Lazy step: a longer match one byte on is worth a literal now.
-        bool take = m.length >= kShortestMatch && next.length <= m.length;
-        if (take) {
-            int matchBits = enc.SymbolCost(MatchSymbol(m.length)) +
-                            OffsetCodeLength((m.distance - 1) >> kOffsetLowBits) + kOffsetLowBits;
-            int literalBits = 0;
-            for (int k = 0; k < m.length; ++k)
-                literalBits += enc.SymbolCost(data[i + k]);
-            take = matchBits < literalBits;
+
+    std::vector<std::vector<Match>> found(kParseBlock);
+    std::vector<uint32_t> cost(kParseBlock + 1);
+    std::vector<Match> step(kParseBlock + 1);  // the item that reaches each position
+    std::vector<Match> path;
+    int symbolCost[kSymbolCount];
+
+    for (int start = 0; start < n; start += kParseBlock) {
+        const int length = std::min(kParseBlock, n - start);
+        for (int s = 0; s < kSymbolCount; ++s)
+            symbolCost[s] = enc.SymbolCost(s);
+        for (int k = 0; k < length; ++k) {
+            int i = start + k;
+            if (noMatchAt && (*noMatchAt)[i])
+                found[k].clear();
+            else
+                finder.FindAll(kStartPosition + i, found[k]);
+            finder.Insert(kStartPosition + i);
         }
-        if (items)
-            items->push_back({enc.bits.Position(), static_cast<size_t>(i), take});
-        if (!take) {
-            enc.PutSymbol(data[i]);
-            ++i;
-            continue;
+
+        std::fill(cost.begin(), cost.begin() + length + 1, UINT32_MAX);
+        cost[0] = 0;
+        for (int k = 0; k < length; ++k) {
+            uint32_t literal = cost[k] + symbolCost[data[start + k]];
+            if (literal < cost[k + 1]) {
+                cost[k + 1] = literal;
+                step[k + 1] = {1, 0};
+            }
+            int shorter = kShortestMatch - 1;
+            for (const Match& m : found[k]) {
+                uint32_t offsetBits = OffsetCodeLength((m.distance - 1) >> kOffsetLowBits) + kOffsetLowBits;
+                for (int l = shorter + 1; l <= std::min(m.length, length - k); ++l) {
+                    uint32_t c = cost[k] + symbolCost[MatchSymbol(l)] + offsetBits;
+                    if (c < cost[k + l]) {
+                        cost[k + l] = c;
+                        step[k + l] = {l, m.distance};
+                    }
+                }
+                shorter = m.length;
+            }
         }
-        enc.PutSymbol(MatchSymbol(m.length));
-        enc.PutOffset(m.distance - 1);
-        for (int k = 1; k < m.length; ++k)
-            finder.Insert(p + k);
-        i += m.length;
-        next = (i < n && allowed(i)) ? finder.Find(kStartPosition + i) : Match{};
+
+        path.clear();
+        for (int k = length; k > 0; k -= step[k].length)
+            path.push_back(step[k]);
+        int i = start;
+        for (auto it = path.rbegin(); it != path.rend(); ++it) {
+            bool match = it->distance != 0;
+            if (items)
+                items->push_back({enc.bits.Position(), static_cast<size_t>(i), match});
+            if (match) {
+                enc.PutSymbol(MatchSymbol(it->length));
+                enc.PutOffset(it->distance - 1);
+            } else {
+                enc.PutSymbol(data[i]);
+            }
+            i += it->length;
+        }
     }
     enc.bits.Flush();
     return out;

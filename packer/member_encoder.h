@@ -1,5 +1,5 @@
 // The member encoder: the exact mirror of the member decoder (same adaptive
-// tree and updates, same space-filled ring, same offset code), with lazy
+// tree and updates, same space-filled ring, same offset code), with optimal
 // parsing and the package's marker rules kept.
 #pragma once
 #include <cstdint>
