@@ -26,6 +26,10 @@ target_compile_options(gtest_main PRIVATE -w)
 add_library(vornwin STATIC common/process_handles.cpp)
 target_link_libraries(vornwin PUBLIC vorncore)
 
+# Shell side: the Program Manager group through DDE and the completion actions.
+add_library(vornshell STATIC shellint/program_group.cpp shell/completion_actions.cpp)
+target_link_libraries(vornshell PUBLIC vornwin user32 advapi32 shell32 kernel32)
+
 # The extraction engine: package check, pump, existing files and rollback.
 add_library(vornengine STATIC
   package/existing_files.cpp
