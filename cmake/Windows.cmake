@@ -45,4 +45,5 @@ target_include_directories(vornengine PRIVATE ${CMAKE_BINARY_DIR}/package)
 add_dependencies(vornengine demo_package)
 
 add_subdirectory(payload)
+include(${CMAKE_SOURCE_DIR}/cmake/Installer.cmake)
 add_subdirectory(tests)

@@ -1,0 +1,185 @@
+// The two progress bars of the Progress page, drawn by hand with plain GDI
+// over the rectangles of the hidden group boxes 173 (main) and 171 (member),
+// and the engine's user-interface seam connected to the wizard dialog.
+#include "wizard/progress_display.h"
+
+#include "common/process_handles.h"
+#include "common/ui_seam.h"
+#include "package/error_boxes.h"
+#include "package/file_ops.h"
+#include "resources/resource_ids.h"
+#include "wizard/wizard_pages.h"
+
+namespace vorn {
+namespace {
+
+constexpr COLORREF kMainFill = RGB(0, 70, 140);
+constexpr COLORREF kMemberFill = RGB(0, 200, 100);
+constexpr COLORREF kPercentText = RGB(255, 0, 0);
+constexpr COLORREF kPercentBack = RGB(255, 255, 255);
+
+// A bar's rectangle in the dialog's client coordinates.
+RECT BarRect(const RECT& screen)
+{
+    POINT topLeft = {screen.left, screen.top}, bottomRight = {screen.right, screen.bottom};
+    ScreenToClient(wizardDialog, &topLeft);
+    ScreenToClient(wizardDialog, &bottomRight);
+    return {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+}
+
+// The black frame, then the inner band split at the fill: the filled part
+// (empty when fill is 0) and the white remainder (empty when the fill
+// reaches the right inner edge). Right edges are exclusive.
+struct BarParts {
+    RECT filled;
+    RECT unfilled;
+    bool hasFilled;
+    bool hasUnfilled;
+};
+
+BarParts SplitBar(const RECT& r, int fill)
+{
+    BarParts parts = {};
+    const int top = r.top + 1, bottom = r.bottom - 1;
+    if (fill > 0) {
+        parts.hasFilled = true;
+        if (r.left + fill >= r.right - 1) {
+            parts.filled = {r.left + 1, top, r.right - 1, bottom};
+        } else {
+            parts.filled = {r.left + 1, top, r.left + fill, bottom};
+            parts.unfilled = {r.left + fill, top, r.right - 1, bottom};
+            parts.hasUnfilled = true;
+        }
+    } else {
+        parts.unfilled = {r.left + 1, top, r.right - 1, bottom};
+        parts.hasUnfilled = true;
+    }
+    return parts;
+}
+
+void FillWith(HDC dc, const RECT& part, COLORREF colour)
+{
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &part, brush);
+    DeleteObject(brush);
+}
+
+// The percentage, in red on white, just right of the fill.
+void DrawPercent(HDC dc, const RECT& unfilled, int barRight, int percent)
+{
+    char text[16];
+    wsprintfA(text, "%d%%", percent);
+    COLORREF oldText = SetTextColor(dc, kPercentText);
+    COLORREF oldBack = SetBkColor(dc, kPercentBack);
+    const int x = unfilled.left + 4;
+    const int y = unfilled.top + (unfilled.bottom - unfilled.top) / 5;
+    RECT clip = {x, unfilled.top, barRight - 1, unfilled.bottom};
+    ExtTextOutA(dc, x, y, ETO_CLIPPED, &clip, text, lstrlenA(text), nullptr);
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
+}
+
+int MemberBarWidth(void*)
+{
+    RECT r;
+    GetClientRect(GetDlgItem(wizardDialog, IDC_MEMBER_BAR), &r);
+    // The decoder divides by this: never hand it 0.
+    return r.right - r.left > 0 ? r.right - r.left : 1;
+}
+
+void ReportMember(void*, uint32_t done, uint32_t total)
+{
+    DrawMemberBar(nullptr, done, total);
+}
+
+// After a member: the member bar's area is erased and stays blank.
+void RepaintMember(void*)
+{
+    InvalidateControl(wizardDialog, IDC_MEMBER_BAR);
+    UpdateWindow(wizardDialog);
+}
+
+void SetStatusLine(const char* text)
+{
+    SendDlgItemMessageA(wizardDialog, IDC_STATUS, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void DrawMainBarFromStream(FILE* stream)
+{
+    DrawMainBar(nullptr, stream);
+}
+
+void ShowErrorBox(int number)
+{
+    if (const ErrorBox* box = FindErrorBox(number))
+        MessageBoxA(wizardDialog, box->text, box->caption, MB_ICONERROR | MB_OK);
+}
+
+}  // namespace
+
+void DrawMainBar(HDC dc, FILE* stream)
+{
+    if (stream && packageLength == 0)
+        packageLength = FileLength(stream);
+    RECT screen;
+    GetWindowRect(GetDlgItem(wizardDialog, IDC_MAIN_BAR), &screen);
+    const int width = screen.right - screen.left;
+    if (stream && packageLength > 0) {
+        // In 64 bits: position times width overflows 32 bits for files of
+        // some tens of megabytes.
+        const long position = ftell(stream);
+        if (position >= 0)
+            mainBarFill = static_cast<int>(static_cast<int64_t>(position) * width / packageLength);
+    }
+    const RECT r = BarRect(screen);
+    HDC own = dc ? nullptr : GetDC(wizardDialog);
+    HDC target = dc ? dc : own;
+    if (!target)
+        return;
+    FrameRect(target, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    const BarParts parts = SplitBar(r, mainBarFill);
+    if (parts.hasFilled)
+        FillWith(target, parts.filled, GetNearestColor(target, kMainFill));
+    if (parts.hasUnfilled) {
+        FillRect(target, &parts.unfilled, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        const int percent = mainBarFill > 0 && width > 0 ? mainBarFill * 100 / width : 0;
+        DrawPercent(target, parts.unfilled, r.right, percent);
+    }
+    if (own)
+        ReleaseDC(wizardDialog, own);
+}
+
+void DrawMemberBar(HDC dc, uint32_t done, uint32_t total)
+{
+    HDC own = dc ? nullptr : GetDC(wizardDialog);
+    HDC target = dc ? dc : own;
+    if (!target)
+        return;
+    RECT screen;
+    GetWindowRect(GetDlgItem(wizardDialog, IDC_MEMBER_BAR), &screen);
+    const uint32_t width = static_cast<uint32_t>(screen.right - screen.left);
+    // In 64 bits, like the main bar: width times done overflows 32 bits for
+    // members of some tens of megabytes.
+    const int fill = total > 0 ? static_cast<int>(static_cast<uint64_t>(width) * done / total) : 0;
+    const RECT r = BarRect(screen);
+    FrameRect(target, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    const BarParts parts = SplitBar(r, fill);
+    if (parts.hasFilled)
+        FillWith(target, parts.filled, kMemberFill);
+    if (parts.hasUnfilled)
+        FillRect(target, &parts.unfilled, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (own)
+        ReleaseDC(wizardDialog, own);
+}
+
+MemberProgressSink MemberBarSink()
+{
+    return {MemberBarWidth, ReportMember, RepaintMember, nullptr};
+}
+
+void ConnectExtractionUi()
+{
+    extractionUi = {SetStatusLine, DrawMainBarFromStream, ShowErrorBox, MemberBarSink()};
+}
+
+}  // namespace vorn

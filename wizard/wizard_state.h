@@ -1,0 +1,18 @@
+// The wizard dialog's own state, in one place, and the pieces of the wizard
+// that the other parts of the installer call.
+#pragma once
+#include <windows.h>
+
+namespace vorn {
+
+struct WizardState {
+    int currentPage;  // the WizardPage shown; -1 until the first ShowPage
+    int firstBrowse;  // the next folder picker is the process's first
+};
+
+extern WizardState wizardState;
+
+// The wizard's dialog procedure, given to DialogBoxParamA with INSTALL_DLG.
+INT_PTR CALLBACK WizardDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace vorn
