@@ -26,7 +26,11 @@ bool PrepareBackupFolder()
     if (extraction.backupFolder[0])
         return true;
     wsprintfA(extraction.backupFolder, "%s\\backup", installSettings.folder);
-    if (!PathExists(extraction.backupFolder) && !CreateDirectoryA(extraction.backupFolder, nullptr)) {
+    // A plain file of that name cannot hold backups: it counts as a backup
+    // folder that cannot be created, rather than failing each move later.
+    DWORD attributes = GetFileAttributesA(extraction.backupFolder);
+    bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!isFolder && !CreateDirectoryA(extraction.backupFolder, nullptr)) {
         extraction.backupFolder[0] = '\0';  // the next run's attempt starts afresh
         return false;
     }

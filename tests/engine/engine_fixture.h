@@ -1,0 +1,71 @@
+// Shared pieces of the engine's Wine tests: a recording user interface in
+// place of the wizard's dialog, scratch folders on the real file system, the
+// demo package split into members and joined again, and the wizard's way of
+// driving the pump.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorn::test {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const Bytes& bytes);
+bool Exists(const std::string& path);
+bool IsFolder(const std::string& path);
+DWORD Attributes(const std::string& path);
+
+// What the engine showed through the seam.
+struct UiRecord {
+    std::vector<std::string> statuses;
+    std::vector<int> errors;
+    std::vector<long> mainBarPositions;  // stream position at each DrawMainBar with a stream
+    int emptyBarDraws = 0;               // DrawMainBar without a stream
+    int memberReports = 0;
+    int barWidth = 400;
+};
+extern UiRecord ui;
+
+// Puts the recorder into extractionUi and clears the record. Like the real
+// bar, DrawMainBar measures packageLength once and sets mainBarFill from the
+// stream's position, in 64-bit arithmetic.
+void InstallRecorder();
+
+// A fresh folder for one test, below the working folder; removed with all it
+// holds (attributes cleared first) when the test ends.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& name);
+    ~ScratchFolder();
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+private:
+    std::string path_;
+};
+void RemoveTree(const std::string& path);
+
+// The demo package and payload of this build.
+const Bytes& DemoPackage();
+std::string PayloadFile(const std::string& name);
+std::vector<Bytes> SplitMembers(const Bytes& package);   // by the pump's matcher
+Bytes JoinPackage(const std::vector<Bytes>& members);    // marker, members, closing pair, CR LF
+Bytes Marker();
+
+// Install as the wizard does it, with packageFile opened as the package
+// stream: settings, reset, status, empty bar, destination folder. Returns the
+// result of CreateDestinationFolder (1 ready, 2 failed).
+int StartInstall(const std::string& folder, const std::string& packageFile, int makeBackups = 0,
+                 int keepSettings = 0);
+
+struct PumpRun {
+    int result = -1;  // the first PumpSlice result other than 3
+    int slices = 0;
+};
+// PumpSlice until a result other than 3; on 0 or 2 the wizard's RollBack follows.
+PumpRun DrivePump();
+
+}  // namespace vorn::test

@@ -1,0 +1,401 @@
+// The pump on real folders: whole extractions, slicing, the closing pair,
+// abort and resume, help index clean-up, temporary-file placement.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "common/install_state.h"
+#include "common/ui_seam.h"
+#include "engine_fixture.h"
+#include "package/existing_files.h"
+#include "package/extract_member.h"
+#include "package/extraction_pump.h"
+#include "package/extraction_state.h"
+#include "package/file_ops.h"
+#include "package/member_path.h"
+#include "package/member_table.h"
+
+namespace vorn::test {
+namespace {
+
+// Filler that holds no marker byte, so it leaves no partial match pending.
+Bytes Filler(size_t length)
+{
+    Bytes out(length);
+    for (size_t i = 0; i < length; ++i)
+        out[i] = static_cast<unsigned char>(0x42 + i % 100);
+    return out;
+}
+
+std::string WritePackageFile(const ScratchFolder& dir, const std::string& name, const Bytes& package,
+                             size_t filler)
+{
+    Bytes file = Filler(filler);
+    file.resize(filler + package.size());
+    std::copy(package.begin(), package.end(), file.begin() + static_cast<std::ptrdiff_t>(filler));
+    std::string path = dir / name;
+    WriteFileBytes(path, file);
+    return path;
+}
+
+void ExpectPayloadInstalled(const std::string& folder)
+{
+    for (const char* name : kMemberNames)
+        EXPECT_EQ(ReadFileBytes(folder + "\\" + name), ReadFileBytes(PayloadFile(name))) << name;
+}
+
+class PumpTest : public ::testing::Test {
+protected:
+    void SetUp() override { InstallRecorder(); }
+    void TearDown() override { RollBackIfOpen(); }
+    static void RollBackIfOpen()
+    {
+        if (extraction.packageStream || extraction.tempStream)
+            RollBack();
+    }
+    ScratchFolder dir{"pump"};
+};
+
+TEST_F(PumpTest, TenMembersIntoANewFolder)
+{
+    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 20000);
+    std::string target = dir / "Vorn";
+    ASSERT_EQ(StartInstall(target, package), StepDone);
+    EXPECT_EQ(extraction.folderCreated, 1);
+    ASSERT_TRUE(IsFolder(target));
+    EXPECT_EQ(ui.statuses.front(), "Scanning files...");
+
+    // The first slice ends on its 15001st byte, still in the filler.
+    ASSERT_EQ(PumpSlice(), StepAgain);
+    EXPECT_EQ(ftell(extraction.packageStream), 15001);
+    EXPECT_EQ(extraction.tempStream, nullptr);
+    EXPECT_GT(mainBarFill, 0);
+
+    PumpRun run = DrivePump();
+    EXPECT_EQ(run.result, StepDone);
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(extraction.memberIndex, 10);
+    EXPECT_EQ(extraction.packageStream, nullptr);
+    EXPECT_EQ(extraction.tempStream, nullptr);
+    EXPECT_FALSE(Exists(extraction.tempPath)) << extraction.tempPath;
+    ExpectPayloadInstalled(target);
+    EXPECT_FALSE(Exists(target + "\\backup"));
+
+    // Result 1 comes at the first marker of the closing pair: the last bar
+    // draw sees the stream right behind it, with four marker bytes and CR LF unread.
+    long closingPair = static_cast<long>(20000 + DemoPackage().size() - 2 - 8);
+    EXPECT_EQ(ui.mainBarPositions.back(), closingPair + 4);
+
+    // The status line named each member while copying and while extracting.
+    auto shown = [&](const std::string& text) {
+        return std::find(ui.statuses.begin(), ui.statuses.end(), text) != ui.statuses.end();
+    };
+    EXPECT_TRUE(shown("Scanning file: vorn32.exe"));
+    EXPECT_TRUE(shown("Extracting file: vorn32.exe"));
+    EXPECT_TRUE(shown("Scanning file: urls.ini"));
+    EXPECT_EQ(ui.statuses.back(), "Extracting file: urls.ini");
+    EXPECT_GT(ui.memberReports, 0);
+}
+
+TEST_F(PumpTest, MembersAfterTheTenthAreNeverRead)
+{
+    std::vector<Bytes> members = SplitMembers(DemoPackage());
+    ASSERT_EQ(members.size(), 10u);
+    members.push_back(members[3]);  // an eleventh member
+    std::string package = WritePackageFile(dir, "eleven.bin", JoinPackage(members), 100);
+    ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
+    PumpRun run = DrivePump();
+    EXPECT_EQ(run.result, StepDone);
+    EXPECT_EQ(extraction.memberIndex, 10);
+    EXPECT_TRUE(ui.errors.empty());
+    ExpectPayloadInstalled(dir / "Vorn");
+}
+
+TEST_F(PumpTest, FileWithoutMarkerEndsWithNoMember)
+{
+    std::string package = dir / "plain.bin";
+    WriteFileBytes(package, Filler(40000));
+    ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
+    PumpRun run = DrivePump();
+    EXPECT_EQ(run.result, StepDone);
+    EXPECT_EQ(run.slices, 3);  // 15001 + 15001 + the rest, ended within its own call
+    EXPECT_EQ(extraction.memberIndex, 0);
+    EXPECT_EQ(extraction.packageStream, nullptr);
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(PumpTest, LastMemberWithoutClosingMarkerIsExtracted)
+{
+    Bytes package = DemoPackage();
+    package.resize(package.size() - 2 - 8);  // no closing pair, no CR LF
+    std::string file = WritePackageFile(dir, "open-end.bin", package, 10);
+    ASSERT_EQ(StartInstall(dir / "Vorn", file), StepDone);
+    EXPECT_EQ(DrivePump().result, StepDone);
+    EXPECT_EQ(extraction.memberIndex, 10);
+    ExpectPayloadInstalled(dir / "Vorn");
+}
+
+// Puts a slice end inside member 2, so that one slice leaves members 0 and 1 written.
+std::string PackageStoppingAfterTwoMembers(const ScratchFolder& dir)
+{
+    std::vector<Bytes> members = SplitMembers(DemoPackage());
+    size_t member2Middle = 4 + members[0].size() + 4 + members[1].size() + 4 + members[2].size() / 2;
+    size_t filler = member2Middle < 15001 ? 15001 - member2Middle : 2 * 15001 - member2Middle;
+    return WritePackageFile(dir, "installer.bin", DemoPackage(), filler);
+}
+
+// Slices until one ends with members 0 and 1 written and member 2 being copied.
+void PumpToTwoMembers()
+{
+    int r = StepAgain;
+    while (r == StepAgain && extraction.memberIndex < 2)
+        r = PumpSlice();
+    ASSERT_EQ(r, StepAgain);
+    ASSERT_EQ(extraction.memberIndex, 2);
+    ASSERT_NE(extraction.tempStream, nullptr);
+}
+
+TEST_F(PumpTest, ResumeReadsOnFromTheVeryByte)
+{
+    std::string package = PackageStoppingAfterTwoMembers(dir);
+    ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
+    ASSERT_NO_FATAL_FAILURE(PumpToTwoMembers());
+    long stoppedAt = ftell(extraction.packageStream);
+    // The abort question is open: the wizard drops pump requests meanwhile.
+    extraction.abortPending = 1;
+    // Answered No: the flag is cleared and the pump goes on where it stopped.
+    extraction.abortPending = 0;
+    EXPECT_EQ(ftell(extraction.packageStream), stoppedAt);
+    size_t draws = ui.mainBarPositions.size();
+    EXPECT_EQ(DrivePump().result, StepDone);
+    // The next slice ends 15001 bytes on, or at the closing pair if that comes first.
+    long closingPairEnd = static_cast<long>(ReadFileBytes(package).size()) - 2 - 4;
+    ASSERT_GT(ui.mainBarPositions.size(), draws);
+    EXPECT_EQ(ui.mainBarPositions[draws], std::min(stoppedAt + 15001, closingPairEnd));
+    ExpectPayloadInstalled(dir / "Vorn");
+}
+
+TEST_F(PumpTest, AbortAfterTwoMembersRollsBackAndFullResetStartsAgain)
+{
+    std::string package = PackageStoppingAfterTwoMembers(dir);
+    std::string target = dir / "Vorn";
+    ASSERT_EQ(StartInstall(target, package), StepDone);
+    ASSERT_NO_FATAL_FAILURE(PumpToTwoMembers());
+    ASSERT_TRUE(Exists(target + "\\vorn32.exe"));
+    ASSERT_TRUE(Exists(target + "\\vorn.hlp"));
+    ASSERT_TRUE(Exists(extraction.tempPath));
+    std::string tempPath = extraction.tempPath;
+
+    // Abort confirmed: the wizard rolls back and resets.
+    RollBack();
+    EXPECT_EQ(extraction.memberIndex, 0);
+    EXPECT_EQ(extraction.packageStream, nullptr);
+    EXPECT_EQ(extraction.tempStream, nullptr);
+    EXPECT_FALSE(Exists(tempPath));
+    EXPECT_FALSE(Exists(target + "\\vorn32.exe"));
+    EXPECT_FALSE(Exists(target + "\\vorn.hlp"));
+    EXPECT_FALSE(Exists(target)) << "the folder this run created";
+    RollBack();  // a second rollback only retries the temporary file
+    ResetExtraction();
+
+    // The next Install starts from the first byte.
+    ui.mainBarPositions.clear();
+    ASSERT_EQ(StartInstall(target, package), StepDone);
+    ASSERT_EQ(PumpSlice(), StepAgain);
+    EXPECT_EQ(ui.mainBarPositions.back(), 15001);
+    EXPECT_EQ(DrivePump().result, StepDone);
+    ExpectPayloadInstalled(target);
+}
+
+TEST_F(PumpTest, AbortInAnExistingFolderKeepsTheFolderAndItsOtherFiles)
+{
+    std::string package = PackageStoppingAfterTwoMembers(dir);
+    std::string target = dir / "Existing";
+    CreateDirectoryA(target.c_str(), nullptr);
+    WriteFileBytes(target + "\\notes.txt", {'m', 'i', 'n', 'e'});
+    ASSERT_EQ(StartInstall(target, package), StepDone);
+    EXPECT_EQ(extraction.folderCreated, 0);
+    ASSERT_NO_FATAL_FAILURE(PumpToTwoMembers());
+    RollBack();
+    EXPECT_FALSE(Exists(target + "\\vorn32.exe"));
+    EXPECT_FALSE(Exists(target + "\\vorn.hlp"));
+    EXPECT_TRUE(IsFolder(target));
+    EXPECT_EQ(ReadFileBytes(target + "\\notes.txt"), (Bytes{'m', 'i', 'n', 'e'}));
+}
+
+TEST_F(PumpTest, AbortKeepsFilesMovedIntoBackup)
+{
+    std::string package = PackageStoppingAfterTwoMembers(dir);
+    std::string target = dir / "Existing";
+    CreateDirectoryA(target.c_str(), nullptr);
+    WriteFileBytes(target + "\\vorn32.exe", {'o', 'l', 'd'});
+    WriteFileBytes(target + "\\vorn.hlp", {'h', 'l', 'p'});
+    ASSERT_EQ(StartInstall(target, package, /*makeBackups=*/1), StepDone);
+    ASSERT_NO_FATAL_FAILURE(PumpToTwoMembers());
+    RollBack();
+    EXPECT_FALSE(Exists(target + "\\vorn32.exe"));
+    EXPECT_FALSE(Exists(target + "\\vorn.hlp"));
+    EXPECT_EQ(ReadFileBytes(target + "\\backup\\vorn32.exe"), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(ReadFileBytes(target + "\\backup\\vorn.hlp"), (Bytes{'h', 'l', 'p'}));
+}
+
+TEST_F(PumpTest, HelpIndexFilesGoAfterTheirHelpFiles)
+{
+    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
+    struct Case {
+        const char* name;
+        DWORD vornGid;      // attributes of a planted "vorn.gid", or 0 for none
+        DWORD ircintroGid;  // the same for "ircintro.gid"
+    };
+    const Case cases[] = {
+        {"both plain", FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_NORMAL},
+        {"read-only", FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE},
+        {"only vorn.gid", FILE_ATTRIBUTE_READONLY, 0},
+        {"none", 0, 0},
+    };
+    for (const Case& c : cases) {
+        std::string target = dir / "Help";
+        RemoveTree(target);
+        CreateDirectoryA(target.c_str(), nullptr);
+        for (auto [name, attributes] : {std::pair{"vorn.gid", c.vornGid}, std::pair{"ircintro.gid", c.ircintroGid}}) {
+            if (!attributes)
+                continue;
+            WriteFileBytes(target + "\\" + name, {'g'});
+            SetFileAttributesA((target + "\\" + name).c_str(), attributes);
+        }
+        InstallRecorder();
+        ASSERT_EQ(StartInstall(target, package), StepDone) << c.name;
+        EXPECT_EQ(DrivePump().result, StepDone) << c.name;
+        EXPECT_TRUE(ui.errors.empty()) << c.name;
+        EXPECT_FALSE(Exists(target + "\\vorn.gid")) << c.name;
+        EXPECT_FALSE(Exists(target + "\\ircintro.gid")) << c.name;
+        ExpectPayloadInstalled(target);
+    }
+}
+
+TEST_F(PumpTest, KeptHelpFileLeavesItsIndexAlone)
+{
+    // A folder path holding ".ini" makes every existing file a settings file.
+    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
+    std::string target = dir / "client.ini";
+    CreateDirectoryA(target.c_str(), nullptr);
+    WriteFileBytes(target + "\\vorn.hlp", {'o', 'l', 'd'});
+    WriteFileBytes(target + "\\vorn.gid", {'g'});
+    ASSERT_EQ(StartInstall(target, package, 0, /*keepSettings=*/1), StepDone);
+    EXPECT_EQ(DrivePump().result, StepDone);
+    EXPECT_EQ(ReadFileBytes(target + "\\vorn.hlp"), (Bytes{'o', 'l', 'd'}));
+    EXPECT_TRUE(Exists(target + "\\vorn.gid"));
+    EXPECT_EQ(ReadFileBytes(target + "\\vorn32.exe"), ReadFileBytes(PayloadFile("vorn32.exe")));
+}
+
+class TempFolderTest : public PumpTest {
+protected:
+    void SetUp() override
+    {
+        PumpTest::SetUp();
+        GetEnvironmentVariableA("TMP", tmp_, sizeof tmp_);
+        GetEnvironmentVariableA("TEMP", temp_, sizeof temp_);
+    }
+    void TearDown() override
+    {
+        SetEnvironmentVariableA("TMP", tmp_[0] ? tmp_ : nullptr);
+        SetEnvironmentVariableA("TEMP", temp_[0] ? temp_ : nullptr);
+        PumpTest::TearDown();
+    }
+    static void PointTempAt(const std::string& folder)
+    {
+        SetEnvironmentVariableA("TMP", folder.c_str());
+        SetEnvironmentVariableA("TEMP", folder.c_str());
+    }
+    char tmp_[MAX_PATH] = {};
+    char temp_[MAX_PATH] = {};
+};
+
+TEST_F(TempFolderTest, TemporaryFileLivesInTheTemporaryFolder)
+{
+    std::string temp = dir / "temp";
+    CreateDirectoryA(temp.c_str(), nullptr);
+    PointTempAt(temp);
+    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
+    ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
+    EXPECT_EQ(DrivePump().result, StepDone);
+    EXPECT_STREQ(extraction.tempPath, (temp + "\\vorn.tmp").c_str());
+    EXPECT_FALSE(Exists(temp + "\\vorn.tmp"));
+    ExpectPayloadInstalled(dir / "Vorn");
+}
+
+TEST_F(TempFolderTest, TooLongTemporaryFolderFallsBackToDriveC)
+{
+    // GetTempPathA then reports the size it needs and fills nothing.
+    PointTempAt(dir.Path() + "\\" + std::string(320, 't'));
+    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
+    ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
+    EXPECT_EQ(DrivePump().result, StepDone);
+    EXPECT_STREQ(extraction.tempPath, "c:\\vorn.tmp");
+    EXPECT_FALSE(Exists("c:\\vorn.tmp"));
+    ExpectPayloadInstalled(dir / "Vorn");
+}
+
+TEST(MemberPathTest, FolderBackslashName)
+{
+    lstrcpyA(installSettings.folder, "C:\\Program Files\\Vorn");
+    char path[kPathSize];
+    MemberPath(0, path);
+    EXPECT_STREQ(path, "C:\\Program Files\\Vorn\\vorn32.exe");
+    MemberPath(9, path);
+    EXPECT_STREQ(path, "C:\\Program Files\\Vorn\\urls.ini");
+    for (int outside : {-1, 10, 11}) {
+        MemberPath(outside, path);
+        EXPECT_STREQ(path, "") << outside;
+    }
+}
+
+TEST(ScanStatusTest, NamesTheMemberOnceTheBarHasMoved)
+{
+    InstallRecorder();
+    lstrcpyA(installSettings.folder, "C:\\Vorn");
+    struct Case {
+        int fill, member;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 0, "Scanning files..."},
+        {1, 0, "Scanning file: vorn32.exe"},
+        {57, 5, "Scanning file: vorn.ini"},
+        {57, 10, "Scanning files..."},  // past the table: no name
+    };
+    for (const Case& c : cases) {
+        mainBarFill = c.fill;
+        extraction.memberIndex = c.member;
+        ShowScanStatus();
+        EXPECT_EQ(ui.statuses.back(), c.text) << c.fill << " " << c.member;
+    }
+    extraction.memberIndex = 0;
+    mainBarFill = 0;
+}
+
+TEST(MainBarTest, FillOfAFileFarLargerThanOneMegabyte)
+{
+    InstallRecorder();
+    ScratchFolder dir{"bar"};
+    std::string path = dir / "large.bin";
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fseek(f, 100 * 1000 * 1000 - 1, SEEK_SET);  // sparse: one byte at the end
+    fputc(0, f);
+    fclose(f);
+    f = fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    packageLength = 0;
+    fseek(f, 90 * 1000 * 1000, SEEK_SET);
+    extractionUi.DrawMainBar(f);
+    EXPECT_EQ(packageLength, 100 * 1000 * 1000);
+    EXPECT_EQ(ftell(f), 90 * 1000 * 1000) << "FileLength leaves the position";
+    EXPECT_EQ(mainBarFill, 360);  // 90e6 * 400 overflows 32 bits
+    fclose(f);
+    packageLength = 0;
+    mainBarFill = 0;
+}
+
+}  // namespace
+}  // namespace vorn::test

@@ -1,0 +1,73 @@
+// A full disk under the temporary file and under the destination: the run
+// stops with its box and is rolled back, never leaving a short installed file.
+// Needs the small drive that tests/wine/with-small-drive.sh maps as R:.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "engine_fixture.h"
+#include "package/existing_files.h"
+#include "package/extraction_state.h"
+
+namespace vorn::test {
+namespace {
+
+// Writes a filler file until the drive refuses more.
+void FillDrive(const std::string& drive)
+{
+    FILE* f = fopen((drive + "\\filler").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::vector<char> block(4096, 'f');
+    while (fwrite(block.data(), 1, block.size(), f) == block.size() && fflush(f) == 0) {
+    }
+    fclose(f);
+}
+
+TEST(FullDiskTest, RunIsStoppedAndRolledBack)
+{
+    const char* drive = std::getenv("VORN_SMALL_DRIVE");
+    if (!drive)
+        GTEST_SKIP() << "no small drive: mounting a 1 MiB tmpfs as R: needs root (see "
+                        "tests/wine/with-small-drive.sh); the full-disk cases did not run";
+    char tmp[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    GetEnvironmentVariableA("TMP", tmp, sizeof tmp);
+    GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+    ScratchFolder dir{"full-disk"};
+    std::string small = drive;
+    struct Case {
+        const char* name;
+        bool tempOnSmallDrive;
+        bool targetOnSmallDrive;
+        int box;
+    };
+    const Case cases[] = {
+        {"temporary file on a full drive", true, false, 11},
+        {"destination on a full drive", false, true, 5},
+    };
+    for (const Case& c : cases) {
+        InstallRecorder();
+        RemoveTree(small + "\\Vorn");
+        RemoveTree(small + "\\filler");
+        std::string tempFolder = c.tempOnSmallDrive ? small + "\\" : dir.Path();
+        SetEnvironmentVariableA("TMP", tempFolder.c_str());
+        SetEnvironmentVariableA("TEMP", tempFolder.c_str());
+        std::string target = c.targetOnSmallDrive ? small + "\\Vorn" : dir / "Vorn";
+        std::string package = dir / "installer.bin";
+        WriteFileBytes(package, DemoPackage());
+        ASSERT_EQ(StartInstall(target, package), 1) << c.name;
+        FillDrive(small);
+        PumpRun run = DrivePump();
+        EXPECT_EQ(run.result, 0) << c.name;
+        EXPECT_EQ(ui.errors, std::vector<int>{c.box}) << c.name;
+        EXPECT_FALSE(Exists(extraction.tempPath)) << c.name;
+        EXPECT_FALSE(Exists(target + "\\vorn32.exe")) << c.name << ": no short installed file";
+        EXPECT_FALSE(Exists(target)) << c.name << ": the created folder is removed";
+        EXPECT_EQ(extraction.packageStream, nullptr) << c.name;
+        RemoveTree(small + "\\filler");
+    }
+    SetEnvironmentVariableA("TMP", tmp[0] ? tmp : nullptr);
+    SetEnvironmentVariableA("TEMP", temp[0] ? temp : nullptr);
+}
+
+}  // namespace
+}  // namespace vorn::test
