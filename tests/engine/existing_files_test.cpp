@@ -65,6 +65,8 @@ TEST_F(ExistingFileTest, RulesTable)
         if (c.attributes != kAbsent) {
             WriteFileBytes(file, kOld);
             SetFileAttributesA(file.c_str(), c.attributes);
+            constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+            ASSERT_EQ(Attributes(file) & kMarks, c.attributes & kMarks) << c.name << ": planted as asked";
         }
         if (c.oldBackup) {
             CreateDirectoryA((folder + "\\backup").c_str(), nullptr);
