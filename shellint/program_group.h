@@ -22,6 +22,7 @@ int CreateProgramGroup();
 
 // The DDE callback registered with DdeInitializeA. The installer is a DDE
 // client only: it answers every transaction with no data handle. Exported
-// by this name from the installer.
+// by this name from the installer; with stdcall on i686 the object symbol is
+// DdeCallback@32, so the .def line reads "DdeCallback = DdeCallback@32".
 extern "C" HDDEDATA CALLBACK DdeCallback(UINT type, UINT format, HCONV conversation, HSZ string1,
                                          HSZ string2, HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);

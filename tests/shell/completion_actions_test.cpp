@@ -152,7 +152,7 @@ protected:
     {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
         ASSERT_FALSE(UninstallKeyExists());
-        folder_ = FreshFolder("Completion");
+        folder_ = FreshFolder("Completion Folder");  // a space, as in a chosen folder
         DeleteFileA(recordPath.c_str());
         helpRequests.clear();
         waitForClientAtHelp = false;

@@ -144,7 +144,7 @@ protected:
     static void SetUpTestSuite()
     {
         CoInitialize(nullptr);
-        folder_ = FreshFolder("Vorn");
+        folder_ = FreshFolder("Vorn Client");  // a space, as in a chosen folder
         payloadCopied_ = CopyPayload(folder_);
         RemoveTree(GroupFolder());
     }
@@ -152,6 +152,7 @@ protected:
     {
         RemoveTree(GroupFolder());
         RemoveTree(folder_);
+        RemoveDirectoryA(kTestRoot);  // when nothing else is left in it
         CoUninitialize();
     }
     void SetUp() override
