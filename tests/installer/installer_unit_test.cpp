@@ -1,0 +1,126 @@
+// The installer's own pieces under Wine: the shell test on the versions that
+// decide it, and the main bar's fill against the real wizard dialog for
+// files far larger than the demo package.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/process_handles.h"
+#include "common/ui_seam.h"
+#include "resources/resource_ids.h"
+#include "shell/startup.h"
+#include "wizard/progress_display.h"
+#include "wizard/wizard_state.h"
+
+namespace vorn {
+namespace {
+
+struct VersionCase {
+    const char* name;
+    int major, minor;
+    int newShell;
+};
+
+constexpr VersionCase kVersions[] = {
+    {"Windows 95 (4.0)", 4, 0, 1},   {"Windows 98 (4.10)", 4, 10, 1}, {"Windows ME (4.90)", 4, 90, 1},
+    {"Windows 3.10", 3, 10, 0},      {"NT 3.51", 3, 51, 0},           {"Windows 2000 (5.0)", 5, 0, 0},
+    {"Windows XP (5.1)", 5, 1, 0},   {"Windows 7 (6.1)", 6, 1, 0},    {"3.95", 3, 95, 1},
+    {"5.95", 5, 95, 1},              {"3.94", 3, 94, 0},
+};
+
+TEST(ShellTest, NewShellByVersion)
+{
+    for (const VersionCase& c : kVersions) {
+        // GetVersion: major in the low byte, minor in the next, build above.
+        const DWORD version = 0x0A280000u | (static_cast<DWORD>(c.minor) << 8) | static_cast<DWORD>(c.major);
+        EXPECT_EQ(IsNewShell(version), c.newShell) << c.name;
+    }
+}
+
+// The wizard dialog from the installer's own template, as the shell opens it
+// but modeless, so that the test can call the bars directly.
+class MainBarTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        appInstance = GetModuleHandleA(nullptr);
+        dialog = CreateDialogParamA(appInstance, "INSTALL_DLG", nullptr, WizardDialogProc, 0);
+        ASSERT_NE(dialog, nullptr);
+        RECT r;
+        GetWindowRect(GetDlgItem(dialog, IDC_MAIN_BAR), &r);
+        width = r.right - r.left;
+        ASSERT_GT(width, 0);
+        char folder[MAX_PATH];
+        GetTempPathA(sizeof folder, folder);
+        path = std::string(folder) + "vorn_main_bar.bin";
+    }
+    void TearDown() override
+    {
+        if (dialog)
+            DestroyWindow(dialog);
+        DeleteFileA(path.c_str());
+    }
+    // A file of the given length (sparse where the system allows), open for
+    // reading at the given position.
+    FILE* OpenFileOfLength(long length, long position)
+    {
+        FILE* f = fopen(path.c_str(), "wb");
+        if (!f)
+            return nullptr;
+        fseek(f, length - 1, SEEK_SET);
+        fputc(0, f);
+        fclose(f);
+        f = fopen(path.c_str(), "rb");
+        if (f)
+            fseek(f, position, SEEK_SET);
+        return f;
+    }
+
+    HWND dialog = nullptr;
+    int width = 0;
+    std::string path;
+};
+
+struct FillCase {
+    const char* name;
+    long length, position;
+    int numerator, denominator;  // the expected fill as a share of the bar's width
+};
+
+constexpr FillCase kFills[] = {
+    {"start of a 1 MB file", 1000000, 0, 0, 1},
+    {"half of a 1 MB file", 1000000, 500000, 1, 2},
+    {"half of a 100 MB file", 100000000, 50000000, 1, 2},
+    {"three quarters of a 400 MB file", 400000000, 300000000, 3, 4},
+    {"end of a 400 MB file", 400000000, 400000000, 1, 1},
+};
+
+TEST_F(MainBarTest, FillFollowsThePositionForLargeFiles)
+{
+    for (const FillCase& c : kFills) {
+        packageLength = 0;
+        mainBarFill = -1;
+        FILE* f = OpenFileOfLength(c.length, c.position);
+        ASSERT_NE(f, nullptr) << c.name;
+        DrawMainBar(nullptr, f);
+        EXPECT_EQ(packageLength, c.length) << c.name;
+        EXPECT_EQ(mainBarFill, static_cast<int>(static_cast<long long>(width) * c.numerator / c.denominator))
+            << c.name;
+        EXPECT_EQ(ftell(f), c.position) << c.name << ": the position must stay";
+        fclose(f);
+    }
+}
+
+TEST_F(MainBarTest, WithoutStreamKeepsTheStoredFill)
+{
+    mainBarFill = width / 3;
+    packageLength = 12345;
+    DrawMainBar(nullptr, nullptr);
+    EXPECT_EQ(mainBarFill, width / 3);
+    EXPECT_EQ(packageLength, 12345);
+}
+
+}  // namespace
+}  // namespace vorn
