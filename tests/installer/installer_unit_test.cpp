@@ -122,5 +122,41 @@ TEST_F(MainBarTest, WithoutStreamKeepsTheStoredFill)
     EXPECT_EQ(packageLength, 12345);
 }
 
+// The member bar's split, read back from the dialog's pixels: filled in green
+// up to done / total of the bar's width, white after it.
+struct MemberCase {
+    const char* name;
+    uint32_t done, total;
+    int numerator, denominator;
+};
+
+constexpr MemberCase kMembers[] = {
+    {"half of 1000 bytes", 500, 1000, 1, 2},
+    {"three quarters of 4000000000 bytes", 3000000000u, 4000000000u, 3, 4},
+    {"a quarter of 40000000 bytes", 10000000, 40000000, 1, 4},
+};
+
+TEST_F(MainBarTest, MemberBarFillsItsShareInGreen)
+{
+    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    UpdateWindow(dialog);
+    RECT r;
+    GetWindowRect(GetDlgItem(dialog, IDC_MEMBER_BAR), &r);
+    const int barWidth = r.right - r.left;
+    POINT left = {r.left, r.top};
+    ScreenToClient(dialog, &left);
+    const int y = left.y + (r.bottom - r.top) / 2;
+    for (const MemberCase& c : kMembers) {
+        DrawMemberBar(nullptr, c.done, c.total);
+        const int fill = barWidth * c.numerator / c.denominator;
+        HDC dc = GetDC(dialog);
+        const COLORREF inside = GetPixel(dc, left.x + fill - 2, y);
+        const COLORREF beyond = GetPixel(dc, left.x + fill + 2, y);
+        ReleaseDC(dialog, dc);
+        EXPECT_EQ(inside, RGB(0, 200, 100)) << c.name;
+        EXPECT_EQ(beyond, RGB(255, 255, 255)) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace vorn
