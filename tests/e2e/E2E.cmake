@@ -1,0 +1,37 @@
+# Targets of the end-to-end tests (included from tests/CMakeLists.txt, which
+# registers the tests): the driver library, the two test programs, the
+# planted-library stand-ins, the large-package installer, the timing
+# benchmark and the screenshot tour.
+include(${CMAKE_CURRENT_LIST_DIR}/BigInstaller.cmake)
+
+add_library(vorn_e2e_driver STATIC
+  e2e/driver/help_window.cpp
+  e2e/driver/outcome.cpp
+  e2e/driver/process.cpp
+  e2e/driver/progman_server.cpp
+  e2e/driver/scenario.cpp
+  e2e/driver/window_driver.cpp
+  e2e/driver/wizard_reference.cpp)
+target_include_directories(vorn_e2e_driver PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(vorn_e2e_driver PUBLIC user32 gdi32 advapi32 shell32 ole32 uuid)
+
+# "Ctl3d32.dll" that records its loading, and a program that loads it by name.
+add_library(e2e_ctl3d_probe SHARED e2e/ctl3d/ctl3d_probe.cpp)
+set_target_properties(e2e_ctl3d_probe PROPERTIES OUTPUT_NAME Ctl3d32 PREFIX "" SUFFIX ".dll"
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/e2e-ctl3d)
+target_link_options(e2e_ctl3d_probe PRIVATE -Wl,--kill-at)
+add_executable(e2e_ctl3d_loader WIN32 e2e/ctl3d/ctl3d_loader.cpp)
+
+foreach(program e2e_wizard_tests e2e_install_tests)
+  string(REPLACE "e2e_" "" source ${program})
+  string(REPLACE "_tests" "_test.cpp" source ${source})
+  add_executable(${program} e2e/e2e_main.cpp e2e/${source})
+  target_link_libraries(${program} vorn_e2e_driver GTest::gtest)
+  add_dependencies(${program} vorninstall e2e_big_installer e2e_ctl3d_probe e2e_ctl3d_loader)
+endforeach()
+
+# Everything the programs are told, as Unix paths.
+set(VORN_E2E_INPUTS
+  --installer ${VORN_INSTALLER} --payload ${VORN_PAYLOAD_DIR}
+  --big-installer $<TARGET_FILE:e2e_big_installer> --big-payload ${E2E_BIG_PAYLOAD}
+  --ctl3d-probe $<TARGET_FILE:e2e_ctl3d_probe> --ctl3d-loader $<TARGET_FILE:e2e_ctl3d_loader>)

@@ -1,0 +1,131 @@
+// Starting and ending the programs of an end-to-end scenario.
+#include "tests/e2e/driver/process.h"
+
+#include <tlhelp32.h>
+
+#include <cstring>
+#include <map>
+
+namespace vorn::e2e {
+
+std::string WindowsPath(const std::string& unixPath)
+{
+    if (unixPath.size() > 1 && unixPath[1] == ':')
+        return unixPath;
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+namespace {
+
+// The driver's environment with the launch's variables put in, as a block
+// of NUL-terminated "name=value" strings.
+std::string EnvironmentBlock(const Launch& launch)
+{
+    std::map<std::string, std::string, bool (*)(const std::string&, const std::string&)> vars(
+        [](const std::string& a, const std::string& b) { return _stricmp(a.c_str(), b.c_str()) < 0; });
+    char* own = GetEnvironmentStringsA();
+    for (const char* p = own; *p; p += strlen(p) + 1) {
+        const char* eq = strchr(p + 1, '=');  // names may start with '=' (drive folders)
+        if (eq)
+            vars[std::string(p, eq)] = eq + 1;
+    }
+    FreeEnvironmentStringsA(own);
+    for (const auto& [name, value] : launch.env)
+        vars[name] = value;
+    if (!launch.overrides.empty()) {
+        std::string& o = vars["WINEDLLOVERRIDES"];
+        o = o.empty() ? launch.overrides : o + ";" + launch.overrides;
+    }
+    std::string block;
+    for (const auto& [name, value] : vars)
+        block += name + "=" + value + '\0';
+    block += '\0';
+    return block;
+}
+
+}  // namespace
+
+bool Start(const Launch& launch, Process* process, std::string* error)
+{
+    std::string block = EnvironmentBlock(launch);
+    std::string commandLine = "\"" + launch.program + "\"";
+    std::string workDir = launch.workDir;
+    if (workDir.empty())
+        workDir = launch.program.substr(0, launch.program.find_last_of('\\'));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(launch.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &block[0],
+                        workDir.c_str(), &startup, &info)) {
+        *error = "CreateProcess(" + launch.program + ") failed with error " + std::to_string(GetLastError());
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process->handle = info.hProcess;
+    process->id = info.dwProcessId;
+    return true;
+}
+
+bool WaitExit(Process* process, DWORD timeoutMs, DWORD* exitCode)
+{
+    if (!process->handle)
+        return false;
+    // Pump while waiting: the driver may serve DDE or a help window meanwhile.
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD left = timeoutMs - (GetTickCount() - start);
+        if (static_cast<LONG>(left) <= 0)
+            return false;
+        DWORD r = MsgWaitForMultipleObjects(1, &process->handle, FALSE, left, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0)
+            break;
+        if (r != WAIT_OBJECT_0 + 1)
+            return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+    GetExitCodeProcess(process->handle, exitCode);
+    CloseHandle(process->handle);
+    process->handle = nullptr;
+    return true;
+}
+
+void Kill(Process* process)
+{
+    if (!process->handle)
+        return;
+    TerminateProcess(process->handle, 99);
+    WaitForSingleObject(process->handle, 5000);
+    CloseHandle(process->handle);
+    process->handle = nullptr;
+}
+
+int KillProgramsNamed(const char* exeName)
+{
+    int killed = 0;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry)) {
+        if (_stricmp(entry.szExeFile, exeName) != 0 || entry.th32ProcessID == GetCurrentProcessId())
+            continue;
+        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (h) {
+            TerminateProcess(h, 0);
+            WaitForSingleObject(h, 5000);
+            CloseHandle(h);
+            ++killed;
+        }
+    }
+    CloseHandle(snap);
+    return killed;
+}
+
+}  // namespace vorn::e2e

@@ -1,0 +1,311 @@
+// Reading and driving another process's dialogs under Wine.
+#include "tests/e2e/driver/window_driver.h"
+
+#include <vector>
+
+namespace vorn::e2e {
+
+void Pause(DWORD ms)
+{
+    DWORD end = GetTickCount() + ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        DWORD now = GetTickCount();
+        if (static_cast<LONG>(end - now) <= 0)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Pause(kPollMs);
+    }
+}
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    std::function<bool(HWND)> match;
+    HWND found;
+};
+
+BOOL CALLBACK VisitTopLevel(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    char className[64];
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32770") != 0 || !search->match(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindTopLevel(DWORD processId, const std::function<bool(HWND)>& match)
+{
+    Search search{processId, match, nullptr};
+    EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+HWND FindDialog(DWORD processId, const std::string& caption, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil([&] {
+        found = FindTopLevel(processId, [&](HWND w) { return WindowText(w) == caption; });
+        return found != nullptr;
+    }, timeoutMs);
+    return found;
+}
+
+bool HasVisibleDialog(DWORD processId)
+{
+    return FindTopLevel(processId, [](HWND) { return true; }) != nullptr;
+}
+
+std::string WindowText(HWND window)
+{
+    char text[4096] = "";
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    return text;
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    return item ? WindowText(item) : "<no control " + std::to_string(id) + ">";
+}
+
+bool ItemVisible(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    return item && (GetWindowLongA(item, GWL_STYLE) & WS_VISIBLE);
+}
+
+bool ItemEnabled(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    return item && IsWindowEnabled(item);
+}
+
+bool ItemChecked(HWND dialog, int id)
+{
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    return state == BST_CHECKED;
+}
+
+RECT ItemRect(HWND dialog, int id)
+{
+    RECT r = {};
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+HWND FocusOf(HWND dialog)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+void Click(HWND dialog, int id)
+{
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void PressKey(HWND dialog, UINT virtualKey)
+{
+    HWND target = FocusOf(dialog);
+    if (!target)
+        target = dialog;
+    UINT scan = MapVirtualKeyA(virtualKey, 0);
+    PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+    PostMessageA(target, WM_KEYUP, virtualKey, 1 | (scan << 16) | 0xC0000000u);
+}
+
+void PressCloseBox(HWND dialog)
+{
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void SetItemText(HWND dialog, int id, const std::string& text)
+{
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+namespace {
+
+bool HasButton(HWND box, int id)
+{
+    HWND b = GetDlgItem(box, id);
+    return b && IsWindowVisible(b);
+}
+
+// Pixels of a screen area, read through the screen's device context.
+std::vector<COLORREF> Capture(HDC source, int x, int y, int width, int height)
+{
+    std::vector<COLORREF> pixels;
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    for (int row = 0; row < height; ++row)
+        for (int col = 0; col < width; ++col)
+            pixels.push_back(GetPixel(memory, col, row));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// How many of the box's icon pixels differ from the system icon drawn by the
+// driver on the same background, in percent (100 when the box has no icon).
+// Icon handles cannot be compared across processes, images can.
+int IconMismatch(HWND box, LPCSTR systemIcon)
+{
+    HWND iconControl = nullptr;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child))
+            iconControl = child;
+    if (!iconControl)
+        return 100;
+    RECT r;
+    GetWindowRect(iconControl, &r);
+    int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+    HDC screen = GetDC(nullptr);
+    std::vector<COLORREF> shown = Capture(screen, r.left, r.top, width, height);
+
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HBRUSH background = CreateSolidBrush(shown[0]);  // an icon's corner is transparent
+    RECT all = {0, 0, width, height};
+    FillRect(memory, &all, background);
+    DeleteObject(background);
+    DrawIconEx(memory, 0, 0, LoadIconA(nullptr, systemIcon), width, height, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> drawn = Capture(memory, 0, 0, width, height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    size_t differ = 0;
+    for (size_t i = 0; i < shown.size(); ++i)
+        differ += shown[i] != drawn[i];
+    return static_cast<int>(differ * 100 / shown.size());
+}
+
+void ReadIcon(HWND box, MessageBoxSeen* seen)
+{
+    // The box may not have painted yet when it is found.
+    WaitUntil([&] {
+        int hand = IconMismatch(box, IDI_HAND), question = IconMismatch(box, IDI_QUESTION);
+        seen->errorIcon = hand < 5 && hand < question;
+        seen->questionIcon = question < 5 && question < hand;
+        return seen->errorIcon || seen->questionIcon;
+    }, 1000);
+}
+
+}  // namespace
+
+bool WaitMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxSeen* box)
+{
+    HWND found = nullptr;
+    WaitUntil([&] {
+        found = FindTopLevel(processId, [](HWND w) {
+            std::string caption = WindowText(w);
+            return caption != "Vorn Select Folder" && caption != "Vorn v5.82 32bit Installation" &&
+                   GetDlgItem(w, 0xFFFF) != nullptr;
+        });
+        return found != nullptr;
+    }, timeoutMs);
+    if (!found)
+        return false;
+    *box = MessageBoxSeen{};
+    box->window = found;
+    box->owner = GetWindow(found, GW_OWNER);
+    box->caption = WindowText(found);
+    box->text = ItemText(found, 0xFFFF);
+    box->ok = HasButton(found, IDOK);
+    box->yes = HasButton(found, IDYES);
+    box->no = HasButton(found, IDNO);
+    box->cancel = HasButton(found, IDCANCEL);
+    ReadIcon(found, box);
+    return true;
+}
+
+bool Answer(const MessageBoxSeen& box, int buttonId)
+{
+    PostMessageA(GetDlgItem(box.window, buttonId), BM_CLICK, 0, 0);
+    return WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, 5000);
+}
+
+namespace {
+
+// List items read with the W messages: across processes the A forms return
+// only the first character under Wine.
+std::vector<std::wstring> ListItems(HWND list)
+{
+    std::vector<std::wstring> items;
+    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[MAX_PATH] = L"";
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.push_back(text);
+    }
+    return items;
+}
+
+}  // namespace
+
+std::string FolderListText(HWND picker)
+{
+    std::string all;
+    for (const std::wstring& item : ListItems(GetDlgItem(picker, 1121))) {
+        char text[MAX_PATH * 2];
+        WideCharToMultiByte(CP_ACP, 0, item.c_str(), -1, text, sizeof text, nullptr, nullptr);
+        all += (all.empty() ? "" : "|") + std::string(text);
+    }
+    return all;
+}
+
+bool OpenFolderInPicker(HWND picker, const std::string& name)
+{
+    HWND list = GetDlgItem(picker, 1121);
+    std::wstring item = L"[";
+    for (char c : name)
+        item += static_cast<wchar_t>(c);
+    item += L"]";
+    LRESULT index = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(item.c_str()));
+    if (index == LB_ERR)
+        return false;
+    SendMessageW(list, LB_SETCURSEL, index, 0);
+    PostMessageW(picker, WM_COMMAND, MAKEWPARAM(1121, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    return true;
+}
+
+}  // namespace vorn::e2e

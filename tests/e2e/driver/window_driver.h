@@ -1,0 +1,66 @@
+// Reading and driving another process's dialogs: finding them by class and
+// caption, reading controls, pressing buttons and keys, answering message
+// boxes. Every wait polls every 50 ms and pumps the driver's own messages.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace vorn::e2e {
+
+constexpr DWORD kPollMs = 50;
+
+// Polls until the condition holds or the timeout passes; true when it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// Sleeps while pumping the driver's messages (it may serve DDE meanwhile).
+void Pause(DWORD ms);
+
+// A visible top-level dialog (class "#32770") of the process with exactly this
+// caption, or null after the timeout.
+HWND FindDialog(DWORD processId, const std::string& caption, DWORD timeoutMs);
+
+// Whether a top-level window of the process is still there.
+bool HasVisibleDialog(DWORD processId);
+
+std::string WindowText(HWND window);
+std::string ItemText(HWND dialog, int id);
+bool ItemVisible(HWND dialog, int id);  // the control's own WS_VISIBLE style
+bool ItemEnabled(HWND dialog, int id);
+bool ItemChecked(HWND dialog, int id);
+
+// The control's window rectangle in the dialog's client coordinates.
+RECT ItemRect(HWND dialog, int id);
+
+// The window that has the keyboard focus in the dialog's GUI thread.
+HWND FocusOf(HWND dialog);
+
+// Posted (never sent: a click that opens a modal box would block the driver).
+void Click(HWND dialog, int id);
+void PressKey(HWND dialog, UINT virtualKey);  // down and up, to the focused control
+void PressCloseBox(HWND dialog);              // WM_SYSCOMMAND SC_CLOSE
+void SetItemText(HWND dialog, int id, const std::string& text);
+
+// A message box of the process: a "#32770" window other than the ones named
+// in `except`, holding the message text in static control 0xFFFF.
+struct MessageBoxSeen {
+    HWND window = nullptr;
+    HWND owner = nullptr;
+    std::string caption;
+    std::string text;
+    bool ok = false, yes = false, no = false, cancel = false;  // buttons present
+    bool errorIcon = false, questionIcon = false;
+};
+
+bool WaitMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxSeen* box);
+
+// Presses one of the box's buttons (IDOK, IDYES, IDNO) and waits until it closes.
+bool Answer(const MessageBoxSeen& box, int buttonId);
+
+// Folder picker (the old-style Open dialog): opens a folder in the folder
+// list by its name (without brackets), as a double click does.
+bool OpenFolderInPicker(HWND picker, const std::string& name);
+std::string FolderListText(HWND picker);  // every item, separated by '|'
+
+}  // namespace vorn::e2e

@@ -1,0 +1,543 @@
+// Installations end to end: the full run on the old and the new shell, the
+// Finish page's ways out, the abort question, the failure boxes with their
+// rollback, and the planted "Ctl3d32.dll".
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/help_window.h"
+#include "tests/e2e/driver/outcome.h"
+#include "tests/e2e/driver/progman_server.h"
+#include "tests/e2e/driver/scenario.h"
+#include "tests/e2e/driver/window_driver.h"
+
+namespace vorn::e2e {
+namespace {
+
+constexpr char kIgnoreList[] = "*.exe,*.com,*.bat,*.dll,*.ini,*.mrc,*.vbs,*.js,*.pif,*.scr,*.lnk,*.pl,*.shs";
+constexpr char kCorruptText[] =
+    "The installation file seems to be corrupt!\n\n"
+    "Please try running the installation program again or download a new version!";
+
+bool SameFolder(const std::string& a, const std::string& b)
+{
+    return _stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::string text;
+    ReadFile(path, &text);
+    return text;
+}
+
+std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(tolower(c)); });
+    return s;
+}
+
+class Install : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearInstallation();
+        OpenHelpWindow();  // forgets earlier requests
+    }
+    void TearDown() override
+    {
+        StopProgmanServer();
+        ClearInstallation();
+    }
+
+    void Start(RunOptions options = {})
+    {
+        std::string error;
+        ASSERT_TRUE(run.Launch(options, &error)) << error;
+    }
+
+    // Ticks the Finish page's boxes as asked.
+    void Tick(bool help, bool launch)
+    {
+        if (help)
+            Click(run.wizard, 183);
+        if (launch)
+            Click(run.wizard, 184);
+        EXPECT_TRUE(WaitUntil([&] {
+            return ItemChecked(run.wizard, 183) == help && ItemChecked(run.wizard, 184) == launch;
+        }, 2000));
+    }
+
+    // The launch and the help request, both asked for.
+    void ExpectClientAndHelp(const char* folder)
+    {
+        std::string record;
+        EXPECT_TRUE(WaitUntil([&] { return ReadFile(kRecordFile, &record) && !record.empty(); }, 5000))
+            << "the demo client was not started";
+        EXPECT_TRUE(SameFolder(record, std::string("started in ") + folder + "\r\n")) << record;
+        ASSERT_EQ(HelpRequests().size(), 1u) << "help requests";
+        EXPECT_TRUE(SameFolder(HelpRequests()[0].file, std::string(folder) + "\\vorn.hlp"))
+            << HelpRequests()[0].file;
+        EXPECT_EQ(HelpRequests()[0].command, 1u) << "HELP_CONTEXT";
+        EXPECT_EQ(HelpRequests()[0].data, 10ul) << "context number";
+    }
+
+    Scenario run;
+};
+
+// Status texts the Progress page may show, with the member each one names
+// (-1 for the opening text); -2 for a text that is not one of them.
+int StatusMember(const std::string& text)
+{
+    if (text == "Scanning files...")
+        return -1;
+    for (int i = 0; i < 10; ++i)
+        for (const char* form : {"Scanning file: ", "Extracting file: "})
+            if (text == std::string(form) + kInstalledFiles[i])
+                return i;
+    return -2;
+}
+
+TEST_F(Install, FullInstallOnTheOldShell)
+{
+    Start();
+    ASSERT_TRUE(run.GoToOptions());
+    ASSERT_EQ(ItemText(run.wizard, 152), kDefaultFolder);
+    Click(run.wizard, IDOK);
+
+    // Watch the Progress page until the Finish page comes.
+    std::vector<std::string> texts;
+    bool finished = WaitUntil([&] {
+        if (ShownPage(run.wizard) == kProgress) {
+            std::string t = ItemText(run.wizard, 170);
+            if (texts.empty() || texts.back() != t)
+                texts.push_back(t);
+        }
+        return ShownPage(run.wizard) == kFinish;
+    }, 60000);
+    ASSERT_TRUE(finished) << "no Finish page; last status " << (texts.empty() ? "-" : texts.back());
+    EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload), "") << "at the Finish page";
+    int last = -1;
+    for (const std::string& t : texts) {
+        int member = StatusMember(t);
+        EXPECT_NE(member, -2) << "unknown status text \"" << t << "\"";
+        EXPECT_GE(member, last) << "status \"" << t << "\" out of package order";
+        last = std::max(last, member);
+    }
+
+    // The group, as Wine's shell wrote it: old-shell text items use write.exe.
+    struct Item {
+        const char* name;
+        const char* file;
+        bool writeIcon;
+    } items[] = {{"Vorn32", "vorn32.exe", false},      {"Vorn Help", "vorn.hlp", false},
+                 {"IRC Intro", "ircintro.hlp", false}, {"Readme.txt", "readme.txt", true},
+                 {"Versions.txt", "versions.txt", true}};
+    for (const Item& i : items) {
+        GroupItem link;
+        ASSERT_TRUE(ReadGroupItem(i.name, &link)) << "no group item " << i.name << " in " << GroupFolder();
+        EXPECT_TRUE(SameFolder(link.target, std::string("c:\\Vorn\\") + i.file)) << i.name << ": " << link.target;
+        EXPECT_TRUE(SameFolder(link.workDir, "c:\\Vorn")) << i.name << ": " << link.workDir;
+        if (i.writeIcon)
+            EXPECT_NE(Lower(link.iconPath).find("write.exe"), std::string::npos) << i.name << ": " << link.iconPath;
+        else
+            EXPECT_EQ(Lower(link.iconPath).find("write.exe"), std::string::npos) << i.name << ": " << link.iconPath;
+    }
+
+    Tick(true, true);
+    Click(run.wizard, IDCANCEL);  // "&Finish"
+    EXPECT_EQ(run.WaitExit(), 0);
+    EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload, true), "");
+    ExpectClientAndHelp(kDefaultFolder);
+    EXPECT_FALSE(UninstallKeyExists()) << "the old shell writes no uninstall entry";
+    char ignore[256] = "";
+    GetPrivateProfileStringA("text", "ignore", "", ignore, sizeof ignore, "C:\\Vorn\\vorn.ini");
+    EXPECT_STREQ(ignore, kIgnoreList);
+}
+
+TEST_F(Install, FullInstallOnTheNewShellWritesTheUninstallEntry)
+{
+    // The twelve commands are read from a recording Program Manager.
+    ProgmanServer progman;
+    ASSERT_TRUE(StartProgmanServer(&progman));
+    RunOptions options;
+    options.exeName = "vornsetup95.exe";
+    options.newShell = true;
+    Start(options);
+    ASSERT_TRUE(run.GoToOptions());
+    ASSERT_TRUE(run.InstallToFinish()) << "page " << ShownPage(run.wizard);
+    Tick(true, true);
+    Click(run.wizard, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+    EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload, true), "");
+    ExpectClientAndHelp(kDefaultFolder);
+
+    std::string data;
+    unsigned long bytes = 0;
+    ASSERT_TRUE(ReadUninstallValue("DisplayName", &data, &bytes));
+    EXPECT_EQ(data, "Vorn");
+    EXPECT_EQ(bytes, 5ul);
+    ASSERT_TRUE(ReadUninstallValue("UninstallString", &data, &bytes));
+    EXPECT_EQ(data, "\"c:\\Vorn\\vorn32.exe\" -uninstall");
+    EXPECT_EQ(bytes, data.size() + 1);
+
+    const std::string f = "c:\\Vorn";
+    std::vector<std::string> expected = {
+        "[CreateGroup(\"Vorn\")]",
+        "[ShowGroup(\"Vorn\",1)]",
+        "[ReplaceItem(\"Vorn32\")]",
+        "[AddItem(\"" + f + "\\Vorn32.exe\",\"Vorn32\",,0,,,\"" + f + "\")]",
+        "[ReplaceItem(\"Vorn Help\")]",
+        "[AddItem(\"" + f + "\\Vorn.hlp\",\"Vorn Help\",,0,,,\"" + f + "\")]",
+        "[ReplaceItem(\"IRC Intro\")]",
+        "[AddItem(\"" + f + "\\IRCintro.hlp\",\"IRC Intro\",,0,,,\"" + f + "\")]",
+        "[ReplaceItem(\"Readme.txt\")]",
+        "[AddItem(\"" + f + "\\readme.txt\",\"Readme.txt\",,,,,\"" + f + "\")]",
+        "[ReplaceItem(\"Versions.txt\")]",
+        "[AddItem(\"" + f + "\\versions.txt\",\"Versions.txt\",,,,,\"" + f + "\")]",
+    };
+    EXPECT_EQ(progman.commands, expected);
+}
+
+TEST_F(Install, FinishPageEscapeAndCloseBoxFinishAsTheButtonDoes)
+{
+    enum Way { kEscape, kCloseBox };
+    for (Way way : {kEscape, kCloseBox}) {
+        SCOPED_TRACE(way == kEscape ? "Escape" : "close box");
+        ClearInstallation();
+        OpenHelpWindow();
+        ProgmanServer progman;  // quick and quiet: no explorer window
+        ASSERT_TRUE(StartProgmanServer(&progman));
+        Scenario one;
+        std::string error;
+        RunOptions options;
+        options.exeName = "vornsetup95.exe";
+        options.newShell = true;
+        ASSERT_TRUE(one.Launch(options, &error)) << error;
+        ASSERT_TRUE(one.GoToOptions());
+        ASSERT_TRUE(one.InstallToFinish());
+        Click(one.wizard, 183);
+        Click(one.wizard, 184);
+        ASSERT_TRUE(WaitUntil([&] { return ItemChecked(one.wizard, 183) && ItemChecked(one.wizard, 184); }, 2000));
+        if (way == kEscape)
+            PressKey(one.wizard, VK_ESCAPE);
+        else
+            PressCloseBox(one.wizard);
+        EXPECT_EQ(one.WaitExit(), 0);
+        StopProgmanServer();
+        ExpectClientAndHelp(kDefaultFolder);
+        EXPECT_TRUE(UninstallKeyExists()) << "wizardFinished was not set";
+    }
+}
+
+// Waits until the Progress page names a member at or after `member`.
+bool WaitForMember(Scenario& run, int member, std::string* status)
+{
+    return WaitUntil([&] {
+        *status = ItemText(run.wizard, 170);
+        return StatusMember(*status) >= member || ShownPage(run.wizard) != kProgress;
+    }, 60000);
+}
+
+TEST_F(Install, AbortAnsweredNoResumesAndEveryFileIsIntact)
+{
+    ASSERT_FALSE(inputs.bigInstaller.empty()) << "needs --big-installer";
+    ProgmanServer progman;
+    ASSERT_TRUE(StartProgmanServer(&progman));
+    RunOptions options;
+    options.bigPackage = true;
+    Start(options);
+    ASSERT_TRUE(run.GoToOptions());
+    Click(run.wizard, IDOK);
+    std::string status;
+    ASSERT_TRUE(WaitForMember(run, 1, &status)) << status;  // inside the large help file
+    ASSERT_EQ(ShownPage(run.wizard), kProgress) << "the extraction ended before it could be caught";
+    Click(run.wizard, IDCANCEL);
+    MessageBoxSeen box;
+    ASSERT_TRUE(WaitMessageBox(run.process.id, 5000, &box));
+    EXPECT_EQ(box.caption, "Vorn Installation Warning");
+    EXPECT_EQ(box.text, "Are you sure you want to abort the installation?");
+    EXPECT_TRUE(box.yes && box.no && !box.ok && !box.cancel) << "buttons";
+    EXPECT_TRUE(box.questionIcon);
+    EXPECT_EQ(box.owner, run.wizard);
+    // While the question is open the pump stands still.
+    std::string before = ItemText(run.wizard, 170);
+    std::vector<std::string> filesBefore = FolderEntries("C:\\Vorn");
+    Pause(400);
+    EXPECT_EQ(ItemText(run.wizard, 170), before);
+    EXPECT_EQ(FolderEntries("C:\\Vorn"), filesBefore);
+    ASSERT_TRUE(Answer(box, IDNO));
+    ASSERT_TRUE(run.WaitPage(kFinish, 60000));
+    EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.bigPayload), "") << "at the Finish page";
+    Click(run.wizard, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+    EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.bigPayload, true), "");
+}
+
+TEST_F(Install, AbortAnsweredYesRollsBackAndASecondInstallSucceeds)
+{
+    ASSERT_FALSE(inputs.bigInstaller.empty()) << "needs --big-installer";
+    RunOptions options;
+    options.bigPackage = true;
+    Start(options);
+    ASSERT_TRUE(run.GoToOptions());
+    // The user's choices: another folder, settings not kept, no icons.
+    const char kFolder[] = "c:\\vorn-abort";
+    RemoveTree(kFolder);
+    SetItemText(run.wizard, 152, kFolder);
+    Click(run.wizard, 157);
+    Click(run.wizard, 158);
+    ASSERT_TRUE(WaitUntil([&] { return !ItemChecked(run.wizard, 157) && !ItemChecked(run.wizard, 158); }, 2000));
+    Click(run.wizard, IDOK);
+    std::string status;
+    ASSERT_TRUE(WaitForMember(run, 1, &status)) << status;  // vorn32.exe written, the help file under way
+    ASSERT_EQ(ShownPage(run.wizard), kProgress) << "the extraction ended before it could be caught";
+    Click(run.wizard, IDCANCEL);
+    MessageBoxSeen box;
+    ASSERT_TRUE(WaitMessageBox(run.process.id, 5000, &box));
+    ASSERT_EQ(box.caption, "Vorn Installation Warning");
+    EXPECT_TRUE(FileExists(std::string(kFolder) + "\\vorn32.exe")) << "nothing was written before the abort";
+    ASSERT_TRUE(Answer(box, IDYES));
+
+    ASSERT_TRUE(run.WaitPage(kOptions));
+    EXPECT_EQ(ItemText(run.wizard, 152), kFolder);
+    EXPECT_TRUE(ItemChecked(run.wizard, 156));
+    EXPECT_FALSE(ItemChecked(run.wizard, 157));
+    EXPECT_FALSE(ItemChecked(run.wizard, 158));
+    EXPECT_FALSE(FolderExists(kFolder)) << "left behind: " << testing::PrintToString(FolderEntries(kFolder));
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    EXPECT_FALSE(FileExists(std::string(temp) + "vorn.tmp"));
+
+    ASSERT_TRUE(run.InstallToFinish()) << "the second Install";
+    EXPECT_FALSE(FolderExists(GroupFolder())) << "icons were not asked for";
+    Click(run.wizard, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+    EXPECT_EQ(CompareWithPayload(kFolder, inputs.bigPayload, true), "");
+    RemoveTree(kFolder);
+}
+
+// A failure box as it must read.
+void ExpectBox(const MessageBoxSeen& box, int number, const std::string& text)
+{
+    EXPECT_EQ(box.caption, "Vorn Installation Error [" + std::to_string(number) + "]");
+    EXPECT_EQ(box.text, text);
+    EXPECT_TRUE(box.ok && !box.yes && !box.no) << "buttons of [" << number << "]";
+    EXPECT_TRUE(box.errorIcon) << "icon of [" << number << "]";
+}
+
+TEST_F(Install, FolderWhoseParentIsMissingGivesError1)
+{
+    Start();
+    ASSERT_TRUE(run.GoToOptions());
+    const char kFolder[] = "c:\\e2e-missing\\sub\\Vorn";
+    SetItemText(run.wizard, 152, kFolder);
+    Click(run.wizard, IDOK);
+    MessageBoxSeen box;
+    ASSERT_TRUE(WaitMessageBox(run.process.id, 5000, &box));
+    ExpectBox(box, 1,
+              "There seems to be a problem creating the directory you specified.\n\n"
+              "Please try using a different directory name!");
+    EXPECT_EQ(box.owner, run.wizard);
+    ASSERT_TRUE(Answer(box, IDOK));
+    EXPECT_TRUE(run.WaitPage(kOptions)) << "back to the Options page";
+    EXPECT_EQ(ItemText(run.wizard, 152), kFolder);
+    Click(run.wizard, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+    EXPECT_FALSE(FolderExists("c:\\e2e-missing"));
+}
+
+// The offset of the first marker as the matcher finds it, or -1.
+long FirstMarker(const std::string& bytes)
+{
+    const char marker[] = "ARNI";
+    int m = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == marker[m]) {
+            if (++m == 4)
+                return static_cast<long>(i) - 3;
+        } else {
+            m = 0;
+        }
+    }
+    return -1;
+}
+
+bool IsMarkerByte(char c)
+{
+    return c == 'A' || c == 'R' || c == 'N' || c == 'I';
+}
+
+TEST_F(Install, OneFlippedPackageByteGivesError10)
+{
+    std::string bytes;
+    ASSERT_TRUE(ReadFile(inputs.installer, &bytes));
+    long marker = FirstMarker(bytes);
+    ASSERT_GT(marker, 0) << "no package in the installer";
+    // A byte of member 1's bit stream, changed so that no marker is made or broken.
+    size_t at = static_cast<size_t>(marker) + 4 + 4 + 100;
+    while (IsMarkerByte(bytes[at]) || IsMarkerByte(static_cast<char>(bytes[at] ^ 0x10)))
+        ++at;
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x10);
+    CreateDirectoryA(kRunFolder, nullptr);
+    std::string flipped = std::string(kRunFolder) + "\\vornsetup-flipped.exe";
+    ASSERT_TRUE(WriteFile(flipped, bytes));
+
+    std::string error;
+    ASSERT_TRUE(run.LaunchFile(flipped, {}, &error)) << error;
+    ASSERT_TRUE(run.GoToOptions());
+    Click(run.wizard, IDOK);
+    MessageBoxSeen box;
+    ASSERT_TRUE(WaitMessageBox(run.process.id, 10000, &box));
+    ExpectBox(box, 10, kCorruptText);
+    ASSERT_TRUE(Answer(box, IDOK));
+    EXPECT_EQ(run.WaitExit(), 0) << "the dialog ends after [10]";
+    EXPECT_TRUE(FolderEntries("C:\\Vorn").empty()) << "files were written from a corrupt package";
+    EXPECT_FALSE(FileExists(kRecordFile));
+    EXPECT_FALSE(UninstallKeyExists());
+}
+
+TEST_F(Install, UnreadableInstallerFileGivesError2)
+{
+    Start();
+    ASSERT_TRUE(run.GoToOptions());
+    // The running file moves away: the scan can no longer open it by its path.
+    std::string moved = run.program + ".moved";
+    DeleteFileA(moved.c_str());
+    ASSERT_TRUE(MoveFileA(run.program.c_str(), moved.c_str())) << "error " << GetLastError();
+    Click(run.wizard, IDOK);
+    MessageBoxSeen box;
+    ASSERT_TRUE(WaitMessageBox(run.process.id, 10000, &box));
+    ExpectBox(box, 2,
+              "There seems to be a problem reading the installation file.\n\n"
+              "Please try running the installation program again!");
+    ASSERT_TRUE(Answer(box, IDOK));
+    EXPECT_EQ(run.WaitExit(), 0);
+    EXPECT_TRUE(FolderEntries("C:\\Vorn").empty());
+    DeleteFileA(moved.c_str());
+}
+
+TEST_F(Install, ProgramManagerFailureAsksAndRetries)
+{
+    const std::string question =
+        "There seems to be a problem adding Vorn icons to the Program Manager!\n\nDo you want me to try again?";
+    struct Case {
+        const char* name;
+        int rejections;  // CreateGroup commands the Program Manager turns down
+        std::vector<int> answers;
+    } cases[] = {
+        {"Yes retries and succeeds", 1, {IDYES}},
+        {"Yes retries, No gives up", 100, {IDYES, IDNO}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearInstallation();
+        ProgmanServer progman;
+        progman.rejectCreateGroups = c.rejections;
+        ASSERT_TRUE(StartProgmanServer(&progman));
+        Scenario one;
+        std::string error;
+        ASSERT_TRUE(one.Launch({}, &error)) << error;
+        ASSERT_TRUE(one.GoToOptions());
+        Click(one.wizard, IDOK);
+        for (size_t i = 0; i < c.answers.size(); ++i) {
+            MessageBoxSeen box;
+            ASSERT_TRUE(WaitMessageBox(one.process.id, 30000, &box)) << "question " << i + 1;
+            EXPECT_EQ(box.caption, "Vorn Installation Error [15]");
+            EXPECT_EQ(box.text, question);
+            EXPECT_TRUE(box.yes && box.no && !box.ok) << "buttons";
+            EXPECT_TRUE(box.questionIcon);
+            EXPECT_NE(box.owner, one.wizard) << "owned by the main window, not the wizard";
+            EXPECT_EQ(CountCommands(progman, "[CreateGroup("), static_cast<int>(i + 1));
+            ASSERT_TRUE(Answer(box, c.answers[i]));
+        }
+        ASSERT_TRUE(one.WaitPage(kFinish, 10000));
+        EXPECT_EQ(CountCommands(progman, "[CreateGroup("), static_cast<int>(c.answers.size() + (c.rejections == 1)));
+        if (c.rejections == 1) {
+            EXPECT_EQ(CountCommands(progman, "[AddItem("), 5) << "the retry sends the whole sequence";
+        }
+        Click(one.wizard, IDCANCEL);
+        EXPECT_EQ(one.WaitExit(), 0);
+        StopProgmanServer();
+        EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload, true), "") << "the files stay";
+    }
+}
+
+TEST_F(Install, DestinationThatCannotBeWrittenGivesError4AndRollsBack)
+{
+    // "readme.txt" is taken by a folder; without backups the fourth member's
+    // file cannot be opened for writing.
+    ASSERT_TRUE(CreateDirectoryA("C:\\Vorn", nullptr));
+    ASSERT_TRUE(CreateDirectoryA("C:\\Vorn\\readme.txt", nullptr));
+    Start();
+    ASSERT_TRUE(run.GoToOptions());
+    Click(run.wizard, 156);
+    ASSERT_TRUE(WaitUntil([&] { return !ItemChecked(run.wizard, 156); }, 2000));
+    Click(run.wizard, IDOK);
+    MessageBoxSeen box;
+    ASSERT_TRUE(WaitMessageBox(run.process.id, 30000, &box));
+    ExpectBox(box, 4,
+              "There seems to be a problem copying files to their destination.\n\n"
+              "Please try running the installation program again!");
+    EXPECT_EQ(box.owner, run.wizard);
+    // The rollback ran before the box: members 0 to 2 are gone again.
+    EXPECT_EQ(FolderEntries("C:\\Vorn"), std::vector<std::string>{"readme.txt"});
+    ASSERT_TRUE(Answer(box, IDOK));
+    EXPECT_EQ(run.WaitExit(), 0);
+    EXPECT_TRUE(FolderExists("C:\\Vorn")) << "a folder this run did not create stays";
+    EXPECT_FALSE(FolderExists(GroupFolder()));
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    EXPECT_FALSE(FileExists(std::string(temp) + "vorn.tmp"));
+}
+
+TEST_F(Install, PlantedCtl3dLibraryIsNeverLoaded)
+{
+    ASSERT_FALSE(inputs.ctl3dProbe.empty() || inputs.ctl3dLoader.empty()) << "needs --ctl3d-probe and --ctl3d-loader";
+    const std::string dir = std::string(kRunFolder) + "\\planted";
+    const std::string cwd = std::string(kRunFolder) + "\\planted-cwd";
+    const std::string record = std::string(kRunFolder) + "\\ctl3d-record.txt";
+    CreateDirectoryA(kRunFolder, nullptr);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    CreateDirectoryA(cwd.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(inputs.ctl3dProbe.c_str(), (dir + "\\Ctl3d32.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(inputs.ctl3dProbe.c_str(), (cwd + "\\Ctl3d32.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(inputs.installer.c_str(), (dir + "\\vornsetup-ctl3d.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(inputs.ctl3dLoader.c_str(), (dir + "\\ctl3d_loader.exe").c_str(), FALSE));
+    // Native first, as Windows would search: Wine otherwise prefers its own.
+    SetDllOverride("ctl3d_loader.exe", "ctl3d32", "native,builtin");
+    SetDllOverride("vornsetup-ctl3d.exe", "ctl3d32", "native,builtin");
+
+    // The control case: a bare-name load from there finds the stand-in.
+    DeleteFileA(record.c_str());
+    e2e::Launch loader;
+    loader.program = dir + "\\ctl3d_loader.exe";
+    loader.workDir = cwd;
+    loader.env = {{"VORN_CTL3D_RECORD", record}};
+    Process p;
+    std::string error;
+    ASSERT_TRUE(vorn::e2e::Start(loader, &p, &error)) << error;
+    DWORD code = 1;
+    ASSERT_TRUE(WaitExit(&p, 15000, &code));
+    EXPECT_EQ(code, 0u) << "the loader found no Ctl3d32.dll";
+    ASSERT_TRUE(FileExists(record)) << "the stand-in cannot record a load; the check below would prove nothing";
+
+    // The installer on the old shell, with the same library beside it and in its working folder.
+    DeleteFileA(record.c_str());
+    RunOptions options;
+    options.workDir = cwd;
+    options.env = {{"VORN_CTL3D_RECORD", record}};
+    ASSERT_TRUE(run.LaunchFile(dir + "\\vornsetup-ctl3d.exe", options, &error)) << error;
+    ASSERT_TRUE(run.GoToOptions());
+    Click(run.wizard, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+    EXPECT_FALSE(FileExists(record)) << ReadText(record);
+    SetDllOverride("ctl3d_loader.exe", "ctl3d32", "");
+    SetDllOverride("vornsetup-ctl3d.exe", "ctl3d32", "");
+}
+
+}  // namespace
+}  // namespace vorn::e2e

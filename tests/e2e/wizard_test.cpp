@@ -1,0 +1,337 @@
+// The wizard end to end: every page's controls, the layout of the groups,
+// the centred dialog, every way out before Install, and the folder picker.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/driver/outcome.h"
+#include "tests/e2e/driver/scenario.h"
+#include "tests/e2e/driver/window_driver.h"
+#include "tests/e2e/driver/wizard_reference.h"
+
+namespace vorn::e2e {
+namespace {
+
+struct Group {
+    int first, last;
+};
+constexpr Group kGroups[] = {{130, 133}, {140, 142}, {150, 159}, {170, 173}, {180, 185}};
+
+// One row of the page table.
+struct PageRow {
+    const char* name;
+    int page;
+    int shownGroup;  // first id of the group on show
+    const char* button1;
+    bool button1Shown, button1Enabled;
+    const char* button2;
+    int focusId;
+};
+
+constexpr PageRow kRows[] = {
+    {"Welcome", kWelcome, 130, "&Next >", true, true, "Cancel", 1},
+    {"License", kLicense, 140, "&Yes", true, true, "&No", 141},
+    {"Options", kOptions, 150, "&Install", true, true, "Cancel", 1},
+    {"Progress", kProgress, 170, "&Install", true, false, "Abort", 2},
+    {"Finish", kFinish, 180, nullptr, false, false, "&Finish", 2},
+};
+
+std::string Flag(bool b)
+{
+    return b ? "yes" : "no";
+}
+
+// Every difference between the live dialog and the row, one per line.
+// withFocus: the Progress row is read while the abort question holds the focus.
+std::string CheckRow(HWND wizard, const PageRow& row, bool withFocus = true)
+{
+    std::string faults;
+    auto expect = [&](int id, bool visible, bool enabled) {
+        if (ItemVisible(wizard, id) != visible)
+            faults += "control " + std::to_string(id) + " visible " + Flag(!visible) + "\n";
+        if (ItemEnabled(wizard, id) != enabled)
+            faults += "control " + std::to_string(id) + " enabled " + Flag(!enabled) + "\n";
+    };
+    for (const Group& g : kGroups)
+        for (int id = g.first; id <= g.last; ++id) {
+            bool bar = id == 171 || id == 173;  // only rectangles: never shown
+            if (bar) {
+                if (ItemVisible(wizard, id))
+                    faults += "bar rectangle " + std::to_string(id) + " shown\n";
+            } else if (row.page == kProgress && g.first == 150) {
+                if (id == 153)
+                    expect(id, true, false);
+                else if (id >= 155)
+                    expect(id, false, false);
+                else
+                    expect(id, true, true);
+            } else {
+                bool shown = g.first == row.shownGroup;
+                expect(id, shown, shown);
+            }
+        }
+    if (ItemVisible(wizard, 121) || ItemEnabled(wizard, 121))
+        faults += "Back button shown or enabled\n";
+    if (ItemVisible(wizard, 120))
+        faults += "icon placeholder 120 shown\n";
+    if (row.button1 && ItemText(wizard, 1) != row.button1)
+        faults += "button 1 reads \"" + ItemText(wizard, 1) + "\"\n";
+    if (ItemVisible(wizard, 1) != row.button1Shown)
+        faults += "button 1 shown " + Flag(!row.button1Shown) + "\n";
+    if (ItemEnabled(wizard, 1) != row.button1Enabled)
+        faults += "button 1 enabled " + Flag(!row.button1Enabled) + "\n";
+    if (ItemText(wizard, 2) != row.button2)
+        faults += "button 2 reads \"" + ItemText(wizard, 2) + "\"\n";
+    if (!ItemVisible(wizard, 2) || !ItemEnabled(wizard, 2))
+        faults += "button 2 hidden or disabled\n";
+    if (withFocus && FocusOf(wizard) != GetDlgItem(wizard, row.focusId)) {
+        int focusId = GetDlgCtrlID(FocusOf(wizard));
+        faults += "focus on control " + std::to_string(focusId) + ", not " + std::to_string(row.focusId) + "\n";
+    }
+    return faults;
+}
+
+class Wizard : public testing::Test {
+protected:
+    void SetUp() override { ClearInstallation(); }
+    void TearDown() override { ClearInstallation(); }
+
+    void Start(RunOptions options = {})
+    {
+        std::string error;
+        ASSERT_TRUE(run.Launch(options, &error)) << error;
+    }
+
+    Scenario run;
+};
+
+TEST_F(Wizard, EveryPageShowsItsRow)
+{
+    RunOptions options;
+    options.bigPackage = !inputs.bigInstaller.empty();
+    Start(options);
+    HWND w = run.wizard;
+    ASSERT_TRUE(run.WaitPage(kWelcome));
+    EXPECT_EQ(CheckRow(w, kRows[kWelcome]), "") << "page Welcome";
+    Click(w, IDOK);
+    ASSERT_TRUE(run.WaitPage(kLicense));
+    EXPECT_EQ(CheckRow(w, kRows[kLicense]), "") << "page License";
+    Click(w, IDOK);
+    ASSERT_TRUE(run.WaitPage(kOptions));
+    EXPECT_EQ(CheckRow(w, kRows[kOptions]), "") << "page Options";
+
+    // Progress: the focus moves to Abort at once; the rest is read while the
+    // abort question holds the extraction still.
+    Click(w, IDOK);
+    ASSERT_TRUE(run.WaitPage(kProgress, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(w) == GetDlgItem(w, 2); }, 2000))
+        << "page Progress: focus on control " << GetDlgCtrlID(FocusOf(w));
+    Click(w, IDCANCEL);
+    MessageBoxSeen question;
+    ASSERT_TRUE(WaitMessageBox(run.process.id, 5000, &question)) << "no abort question";
+    EXPECT_EQ(ShownPage(w), kProgress);
+    EXPECT_EQ(CheckRow(w, kRows[kProgress], false), "") << "page Progress";
+    ASSERT_TRUE(Answer(question, IDNO));
+
+    ASSERT_TRUE(run.WaitPage(kFinish, 120000));
+    EXPECT_EQ(CheckRow(w, kRows[kFinish]), "") << "page Finish";
+    Click(w, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+}
+
+TEST_F(Wizard, StartsCentredWithTextsAndDefaults)
+{
+    Start();
+    HWND w = run.wizard;
+    ASSERT_TRUE(run.WaitPage(kWelcome));
+    EXPECT_EQ(WindowText(w), "Vorn v5.82 32bit Installation");
+    EXPECT_EQ(ItemText(w, 130),
+              "Welcome to the Vorn installation program! This program will install Vorn v5.82 32bit on your computer.");
+    EXPECT_EQ(ItemText(w, 152), kDefaultFolder);
+    std::string licence = ItemText(w, 141);
+    EXPECT_FALSE(licence.empty());
+    EXPECT_EQ(licence.find("***"), std::string::npos) << "the licence is shown past its end mark";
+    EXPECT_LE(licence.size(), 2900u);
+    for (int id : {156, 157, 158})
+        EXPECT_TRUE(ItemChecked(w, id)) << "box " << id;
+    for (int id : {183, 184})
+        EXPECT_FALSE(ItemChecked(w, id)) << "box " << id;
+
+    // Centred on the desktop, the 10-pixel margin clamp not being needed here.
+    RECT d, r;
+    GetWindowRect(GetDesktopWindow(), &d);
+    GetWindowRect(w, &r);
+    LONG width = r.right - r.left, height = r.bottom - r.top;
+    EXPECT_EQ(r.left, d.left + (d.right - d.left) / 2 - width / 2) << "dialog x";
+    EXPECT_EQ(r.top, d.top + (d.bottom - d.top) / 2 - height / 2) << "dialog y";
+
+    Click(w, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+}
+
+// Template rectangles of the group members and the fixed controls (dialog units).
+struct TemplateRect {
+    int id, x, y, width, height;
+};
+constexpr TemplateRect kTemplate[] = {
+    {180, 13, 862, 126, 11}, {181, 13, 881, 181, 18}, {182, 13, 907, 185, 27}, {183, 22, 938, 81, 12},
+    {184, 22, 952, 81, 12},  {185, 13, 973, 186, 11}, {120, 187, 10, 21, 20},  {121, 83, 162, 40, 16},
+    {1, 127, 162, 40, 16},   {2, 174, 162, 40, 16},   {130, 13, 233, 144, 27}, {131, 13, 267, 194, 19},
+    {132, 13, 294, 196, 20}, {140, 13, 361, 166, 28}, {141, 11, 390, 201, 93}, {142, 13, 487, 187, 20},
+    {150, 13, 565, 172, 10}, {151, 13, 581, 169, 19}, {154, 11, 603, 200, 27}, {152, 17, 615, 156, 9},
+    {153, 175, 612, 32, 14}, {155, 13, 637, 150, 10}, {156, 32, 649, 147, 12}, {157, 32, 662, 181, 12},
+    {158, 32, 675, 105, 12}, {159, 22, 692, 173, 17}, {170, 47, 759, 102, 10}, {171, 44, 770, 107, 3},
+    {172, 47, 776, 72, 10},  {173, 44, 786, 107, 18}, {133, 13, 321, 186, 11},
+};
+
+std::string Describe(const RECT& r)
+{
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) +
+           "x" + std::to_string(r.bottom - r.top) + ")";
+}
+
+TEST_F(Wizard, GroupsArePlacedByTheLayoutRules)
+{
+    Start();
+    HWND w = run.wizard;
+    ASSERT_TRUE(run.WaitPage(kWelcome));
+    WizardReference ref;
+    std::string error;
+    ASSERT_TRUE(ref.Load(run.program, &error)) << error;
+
+    // The template itself: every control where the table puts it.
+    for (const TemplateRect& t : kTemplate) {
+        ASSERT_TRUE(ref.HasItem(t.id)) << "template lacks control " << t.id;
+        EXPECT_EQ(Describe(ref.Item(t.id)), Describe(ref.Map(t.x, t.y, t.width, t.height)))
+            << "template rectangle of control " << t.id;
+    }
+    for (int unused : {134, 143, 160, 174, 186})
+        EXPECT_FALSE(ref.HasItem(unused)) << "control " << unused << " would lengthen a group";
+
+    // Fixed controls keep their template positions.
+    for (int id : {1, 2, 120, 121})
+        EXPECT_EQ(Describe(ItemRect(w, id)), Describe(ref.Item(id))) << "control " << id;
+
+    RECT client;
+    GetClientRect(w, &client);
+    // The Options group first (the Progress group is placed under its box 156).
+    auto placed = [&](int first, int last, POINT target) {
+        RECT f = ref.Item(first);
+        for (int id = first; id <= last; ++id) {
+            RECT t = ref.Item(id);
+            OffsetRect(&t, target.x - f.left, target.y - f.top);
+            EXPECT_EQ(Describe(ItemRect(w, id)), Describe(t)) << "control " << id << " of group " << first;
+        }
+    };
+    placed(130, 133, {20, 24});
+    placed(140, 142, {20, 20});
+    placed(150, 159, {20, 20});
+    RECT f170 = ref.Item(170);
+    LONG width170 = f170.right - f170.left;
+    placed(170, 173, {client.right / 2 - width170 / 2, ItemRect(w, 156).top});
+    placed(180, 185, {20, 30});
+
+    Click(w, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+}
+
+// Cancel, No, Escape and the close box on every page before Install.
+enum Way { kButton2, kEscape, kCloseBox };
+struct CancelCase {
+    const char* name;
+    int page;
+    Way way;
+};
+constexpr CancelCase kCancelCases[] = {
+    {"Welcome Cancel", kWelcome, kButton2},   {"Welcome Escape", kWelcome, kEscape},
+    {"Welcome close box", kWelcome, kCloseBox}, {"License No", kLicense, kButton2},
+    {"License Escape", kLicense, kEscape},    {"License close box", kLicense, kCloseBox},
+    {"Options Cancel", kOptions, kButton2},   {"Options Escape", kOptions, kEscape},
+    {"Options close box", kOptions, kCloseBox},
+};
+
+TEST_F(Wizard, EveryWayOutBeforeInstallEndsWithoutAQuestion)
+{
+    for (const CancelCase& c : kCancelCases) {
+        SCOPED_TRACE(c.name);
+        ClearInstallation();
+        Scenario one;
+        std::string error;
+        ASSERT_TRUE(one.Launch({}, &error)) << error;
+        ASSERT_TRUE(one.WaitPage(kWelcome));
+        for (int page = kWelcome; page < c.page; ++page) {
+            Click(one.wizard, IDOK);
+            ASSERT_TRUE(one.WaitPage(page + 1));
+        }
+        switch (c.way) {
+        case kButton2: Click(one.wizard, IDCANCEL); break;
+        case kEscape: PressKey(one.wizard, VK_ESCAPE); break;
+        case kCloseBox: PressCloseBox(one.wizard); break;
+        }
+        MessageBoxSeen box;
+        bool asked = WaitMessageBox(one.process.id, 1000, &box);
+        EXPECT_FALSE(asked) << "a box appeared: " << box.caption;
+        if (asked)
+            Answer(box, box.no ? IDNO : IDOK);
+        EXPECT_EQ(one.WaitExit(), 0);
+        EXPECT_FALSE(FolderExists("C:\\Vorn")) << "something was installed";
+        EXPECT_FALSE(UninstallKeyExists());
+        EXPECT_FALSE(FileExists(kRecordFile)) << "the client was started";
+    }
+}
+
+TEST_F(Wizard, FolderPickerProposesAndReturnsTheChoice)
+{
+    CreateDirectoryA("C:\\e2egames", nullptr);
+    CreateDirectoryA("C:\\vornold", nullptr);
+    Start();
+    HWND w = run.wizard;
+    ASSERT_TRUE(run.GoToOptions());
+    ASSERT_EQ(ItemText(w, 152), kDefaultFolder);
+
+    // First Browse: starts at the drive root and proposes "<root>vorn".
+    Click(w, 153);
+    HWND picker = FindDialog(run.process.id, "Vorn Select Folder", 5000);
+    ASSERT_TRUE(picker);
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(picker, 102) == "c:\\vorn"; }, 3000))
+        << "proposal at the root: " << ItemText(picker, 102);
+
+    struct Move {
+        const char* into;
+        const char* proposal;
+    } moves[] = {
+        {"e2egames", "c:\\e2egames\\vorn"},  // "\vorn" added
+        {"..", "c:\\vorn"},                  // back at the root: no doubled backslash
+        {"vornold", "c:\\vornold"},          // the path already holds "\vorn"
+    };
+    for (const Move& m : moves) {
+        ASSERT_TRUE(OpenFolderInPicker(picker, m.into)) << "no folder [" << m.into << "] in " << FolderListText(picker);
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(picker, 102) == m.proposal; }, 3000))
+            << "after opening " << m.into << ": " << ItemText(picker, 102);
+    }
+
+    // Cancel leaves control 152 as it was.
+    Click(picker, IDCANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 3000));
+    EXPECT_EQ(ItemText(w, 152), kDefaultFolder);
+
+    // A typed choice comes back in lower case.
+    Click(w, 153);
+    picker = FindDialog(run.process.id, "Vorn Select Folder", 5000);
+    ASSERT_TRUE(picker);
+    Pause(200);
+    SetItemText(picker, 102, "C:\\E2EGames\\MyVorn");
+    Click(picker, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 3000)) << "OK did not close the picker";
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(w, 152) == "c:\\e2egames\\myvorn"; }, 2000))
+        << "control 152 reads " << ItemText(w, 152);
+
+    Click(w, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+    EXPECT_FALSE(FolderExists("C:\\e2egames\\myvorn"));
+    RemoveDirectoryA("C:\\e2egames");
+    RemoveDirectoryA("C:\\vornold");
+}
+
+}  // namespace
+}  // namespace vorn::e2e
