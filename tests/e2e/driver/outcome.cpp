@@ -185,21 +185,55 @@ bool ReadGroupItem(const std::string& itemName, GroupItem* item)
 
 namespace {
 
-BOOL CALLBACK CloseIfGroupWindow(HWND window, LPARAM)
+bool IsGroupWindow(HWND window)
 {
     char caption[256] = "", className[64] = "";
     GetWindowTextA(window, caption, sizeof caption);
     GetClassNameA(window, className, sizeof className);
-    if (strcmp(caption, "Vorn") == 0 && strcmp(className, "#32770") != 0)
-        PostMessageA(window, WM_CLOSE, 0, 0);
+    return strcmp(caption, "Vorn") == 0 && strcmp(className, "ExplorerWClass") == 0 && IsWindowVisible(window);
+}
+
+BOOL CALLBACK CollectGroupWindow(HWND window, LPARAM param)
+{
+    if (IsGroupWindow(window))
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
     return TRUE;
+}
+
+std::vector<HWND> GroupWindows()
+{
+    std::vector<HWND> windows;
+    EnumWindows(CollectGroupWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }
 
 }  // namespace
 
+// Wine's shell opens the group in an explorer process of its own; asked to
+// close, it may linger, so it is ended (never the desktop's process).
 void CloseGroupWindows()
 {
-    EnumWindows(CloseIfGroupWindow, 0);
+    std::vector<HWND> windows = GroupWindows();
+    if (windows.empty())
+        return;
+    for (HWND w : windows)
+        PostMessageA(w, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 20 && !GroupWindows().empty(); ++i)
+        Sleep(50);
+    DWORD desktopProcess = 0;
+    GetWindowThreadProcessId(GetDesktopWindow(), &desktopProcess);
+    for (HWND w : GroupWindows()) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (!pid || pid == desktopProcess || pid == GetCurrentProcessId())
+            continue;
+        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (h) {
+            TerminateProcess(h, 0);
+            WaitForSingleObject(h, 3000);
+            CloseHandle(h);
+        }
+    }
 }
 
 }  // namespace vorn::e2e
