@@ -40,3 +40,8 @@ set(VORN_E2E_INPUTS
 add_executable(e2e_tour e2e/tour.cpp)
 target_link_libraries(e2e_tour vorn_e2e_driver)
 add_dependencies(e2e_tour vorninstall)
+
+# The timing benchmark (tests/e2e/timing.sh runs it).
+add_executable(e2e_timing e2e/timing.cpp)
+target_link_libraries(e2e_timing vorn_e2e_driver)
+add_dependencies(e2e_timing vorninstall e2e_big_installer)

@@ -121,10 +121,14 @@ TEST_F(Install, FullInstallOnTheOldShell)
     ASSERT_TRUE(finished) << "no Finish page; last status " << (texts.empty() ? "-" : texts.back());
     EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload), "") << "at the Finish page";
     int last = -1;
+    EXPECT_FALSE(texts.empty()) << "the Progress page was never seen";
     for (const std::string& t : texts) {
         int member = StatusMember(t);
         EXPECT_NE(member, -2) << "unknown status text \"" << t << "\"";
-        EXPECT_GE(member, last) << "status \"" << t << "\" out of package order";
+        // "Scanning files..." comes back with every page change, the Finish page's too.
+        if (member >= 0) {
+            EXPECT_GE(member, last) << "status \"" << t << "\" out of package order";
+        }
         last = std::max(last, member);
     }
 
@@ -209,8 +213,6 @@ TEST_F(Install, FinishPageEscapeAndCloseBoxFinishAsTheButtonDoes)
         SCOPED_TRACE(way == kEscape ? "Escape" : "close box");
         ClearInstallation();
         OpenHelpWindow();
-        ProgmanServer progman;  // quick and quiet: no explorer window
-        ASSERT_TRUE(StartProgmanServer(&progman));
         Scenario one;
         std::string error;
         RunOptions options;
@@ -219,6 +221,12 @@ TEST_F(Install, FinishPageEscapeAndCloseBoxFinishAsTheButtonDoes)
         ASSERT_TRUE(one.Launch(options, &error)) << error;
         ASSERT_TRUE(one.GoToOptions());
         ASSERT_TRUE(one.InstallToFinish());
+        // Wine's shell made the group: on the new shell the text items name no icon.
+        for (const char* item : {"Readme.txt", "Versions.txt"}) {
+            GroupItem link;
+            ASSERT_TRUE(ReadGroupItem(item, &link)) << item;
+            EXPECT_EQ(link.iconPath, "") << item;
+        }
         Click(one.wizard, 183);
         Click(one.wizard, 184);
         ASSERT_TRUE(WaitUntil([&] { return ItemChecked(one.wizard, 183) && ItemChecked(one.wizard, 184); }, 2000));
@@ -227,7 +235,6 @@ TEST_F(Install, FinishPageEscapeAndCloseBoxFinishAsTheButtonDoes)
         else
             PressCloseBox(one.wizard);
         EXPECT_EQ(one.WaitExit(), 0);
-        StopProgmanServer();
         ExpectClientAndHelp(kDefaultFolder);
         EXPECT_TRUE(UninstallKeyExists()) << "wizardFinished was not set";
     }
@@ -255,6 +262,12 @@ TEST_F(Install, AbortAnsweredNoResumesAndEveryFileIsIntact)
     std::string status;
     ASSERT_TRUE(WaitForMember(run, 1, &status)) << status;  // inside the large help file
     ASSERT_EQ(ShownPage(run.wizard), kProgress) << "the extraction ended before it could be caught";
+    // The main bar as drawn on the screen: framed, partly filled, with its percentage.
+    BarSeen bar = ReadMainBar(run.wizard);
+    EXPECT_TRUE(bar.blackFrame);
+    EXPECT_GT(bar.fill, 0);
+    EXPECT_LT(bar.fill, bar.width - 2);
+    EXPECT_TRUE(bar.redText) << "no percentage";
     Click(run.wizard, IDCANCEL);
     MessageBoxSeen box;
     ASSERT_TRUE(WaitMessageBox(run.process.id, 5000, &box));

@@ -231,6 +231,26 @@ void ReadIcon(HWND box, MessageBoxSeen* seen)
 
 }  // namespace
 
+BarSeen ReadMainBar(HWND wizard)
+{
+    BarSeen bar;
+    RECT r;
+    GetWindowRect(GetDlgItem(wizard, 173), &r);
+    bar.width = r.right - r.left;
+    int height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    std::vector<COLORREF> pixels = Capture(screen, r.left, r.top, bar.width, height);
+    ReleaseDC(nullptr, screen);
+    auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * bar.width + x]; };
+    bar.blackFrame = at(0, height / 2) == RGB(0, 0, 0) && at(bar.width - 1, height / 2) == RGB(0, 0, 0) &&
+                     at(bar.width / 2, 0) == RGB(0, 0, 0) && at(bar.width / 2, height - 1) == RGB(0, 0, 0);
+    for (int x = 0; x < bar.width; ++x)
+        bar.fill += at(x, height / 2) == RGB(0, 70, 140);
+    for (COLORREF c : pixels)
+        bar.redText = bar.redText || c == RGB(255, 0, 0);
+    return bar;
+}
+
 bool WaitMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxSeen* box)
 {
     HWND found = nullptr;

@@ -58,6 +58,17 @@ bool WaitMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxSeen* box);
 // Presses one of the box's buttons (IDOK, IDYES, IDNO) and waits until it closes.
 bool Answer(const MessageBoxSeen& box, int buttonId);
 
+// The main progress bar as the screen shows it (control 173's rectangle):
+// whether its frame is black, how many pixels of its middle row carry the
+// fill colour (0, 70, 140), and whether red percentage text shows.
+struct BarSeen {
+    bool blackFrame = false;
+    int fill = 0;
+    int width = 0;  // the bar's outer width
+    bool redText = false;
+};
+BarSeen ReadMainBar(HWND wizard);
+
 // Folder picker (the old-style Open dialog): opens a folder in the folder
 // list by its name (without brackets), as a double click does.
 bool OpenFolderInPicker(HWND picker, const std::string& name);

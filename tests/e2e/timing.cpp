@@ -1,0 +1,120 @@
+// e2e_timing: wall time from pressing Install to the Finish page, for the
+// demo installer and the large-package one, beside the floor that the
+// pump's 25 ms pauses set (one pause after every slice but the last).
+// Icons are left out (box 158 unticked) so that only the extraction counts.
+//   e2e_timing --installer FILE --payload DIR --big-installer FILE --big-payload DIR [--runs N]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/outcome.h"
+#include "tests/e2e/driver/scenario.h"
+#include "tests/e2e/driver/window_driver.h"
+
+namespace vorn::e2e {
+namespace {
+
+constexpr long kSliceBytes = 15001;
+constexpr long kPauseMs = 25;
+
+// Bytes the pump reads: up to the end of the first marker of the closing
+// pair (the eleventh marker the matcher finds).
+long BytesPumped(const std::string& file)
+{
+    const char marker[] = "ARNI";
+    int m = 0, found = 0;
+    for (size_t i = 0; i < file.size(); ++i) {
+        if (file[i] == marker[m]) {
+            if (++m == 4) {
+                m = 0;
+                if (++found == 11)
+                    return static_cast<long>(i + 1);
+            }
+        } else {
+            m = 0;
+        }
+    }
+    return static_cast<long>(file.size());
+}
+
+// One installation; milliseconds from Install to the Finish page, or -1.
+double TimeOne(bool big, std::string* fault)
+{
+    ClearInstallation();
+    Scenario run;
+    RunOptions options;
+    options.bigPackage = big;
+    if (!run.Launch(options, fault) || !run.GoToOptions())
+        return -1;
+    Click(run.wizard, 158);
+    WaitUntil([&] { return !ItemChecked(run.wizard, 158); }, 2000);
+    LARGE_INTEGER f, t0, t1;
+    QueryPerformanceFrequency(&f);
+    PostMessageA(GetDlgItem(run.wizard, IDOK), BM_CLICK, 0, 0);
+    QueryPerformanceCounter(&t0);
+    // The page's style bits are read without waiting on the installer's thread.
+    DWORD start = GetTickCount();
+    while (ShownPage(run.wizard) != kFinish && GetTickCount() - start < 120000)
+        Sleep(2);
+    QueryPerformanceCounter(&t1);
+    bool finished = ShownPage(run.wizard) == kFinish;
+    Click(run.wizard, IDCANCEL);
+    run.WaitExit();
+    *fault = CompareWithPayload("C:\\Vorn", big ? inputs.bigPayload : inputs.payload, true);
+    if (!finished)
+        *fault += "no Finish page";
+    return fault->empty() ? (t1.QuadPart - t0.QuadPart) * 1000.0 / f.QuadPart : -1;
+}
+
+int Run(int runs)
+{
+    printf("%-22s %10s %7s %9s %9s %9s %9s %8s\n", "installer", "bytes", "slices", "floor ms", "min ms", "median",
+           "max ms", "over");
+    for (bool big : {false, true}) {
+        const std::string& file = big ? inputs.bigInstaller : inputs.installer;
+        std::string bytes;
+        if (file.empty() || !ReadFile(file, &bytes))
+            continue;
+        long pumped = BytesPumped(bytes);
+        long slices = (pumped + kSliceBytes - 1) / kSliceBytes;
+        long floorMs = (slices - 1) * kPauseMs;
+        std::vector<double> times;
+        for (int i = 0; i < runs; ++i) {
+            std::string fault;
+            double ms = TimeOne(big, &fault);
+            if (ms < 0) {
+                printf("run %d of the %s installer failed: %s\n", i + 1, big ? "large" : "demo", fault.c_str());
+                return 1;
+            }
+            times.push_back(ms);
+        }
+        std::sort(times.begin(), times.end());
+        double median = times[times.size() / 2];
+        printf("%-22s %10zu %7ld %9ld %9.0f %9.0f %9.0f %7.0f%%\n", big ? "large package (~1 MB)" : "demo package",
+               bytes.size(), slices, floorMs, times.front(), median, times.back(),
+               floorMs ? 100.0 * (median - floorMs) / floorMs : 0.0);
+    }
+    ClearInstallation();
+    return 0;
+}
+
+}  // namespace
+}  // namespace vorn::e2e
+
+int main(int argc, char** argv)
+{
+    int runs = 5;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (strcmp(argv[i], "--runs") == 0)
+            runs = std::max(1, atoi(argv[i + 1]));
+    std::string missing;
+    if (!vorn::e2e::ReadInputs(argc, argv, &missing)) {
+        fprintf(stderr, "e2e_timing: missing %s\n", missing.c_str());
+        return 2;
+    }
+    return vorn::e2e::Run(runs);
+}

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Timing of the installation under Wine (a benchmark, not a test): wall time
+# from Install to the Finish page for the demo package and a ~1 MB package,
+# beside the floor of the pump's 25 ms pauses. Uses the tests' Wine prefix.
+#   tests/e2e/timing.sh [BUILD_DIR] [RUNS]      default: build 5
+set -eu
+cd "$(dirname "$0")/../.."
+build=$PWD/${1:-build}
+w=$build/windows
+export VORN_WINE_DIR=$build/wine
+tests/wine/run-in-wine.sh "$w/tests/e2e_timing.exe" --runs "${2:-5}" \
+  --installer "$w/vornsetup.exe" --payload "$w/payload" \
+  --big-installer "$w/tests/e2e-big/vornsetup.exe" --big-payload "$w/tests/e2e-big/payload"
