@@ -5,6 +5,7 @@
 namespace vorn {
 
 constexpr int kFolderSize = 300;  // destination folder: at most 299 characters
+constexpr int kPathSize = 900;    // path work buffers
 
 struct InstallSettings {
     char folder[kFolderSize];  // destination folder, taken from control 152 at Install

@@ -2,10 +2,11 @@
 #pragma once
 #include <cstdio>
 
+#include "common/install_state.h"
+
 namespace vorn {
 
 constexpr int kTempPathSize = 300 + 8;  // the temporary folder (300) and "vorn.tmp"
-constexpr int kPathSize = 900;          // path work buffers
 
 struct ExtractionState {
     FILE* packageStream;          // the installer file, opened a second time for the pump

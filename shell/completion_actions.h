@@ -4,8 +4,6 @@
 
 namespace vorn {
 
-constexpr int kPathSize = 900;  // path work buffers
-
 // Stores one text value under the uninstall key (created when missing) in
 // HKEY_LOCAL_MACHINE. Returns 1 when the value was stored, 0 otherwise.
 int WriteUninstallValue(const char* name, const char* text);
