@@ -20,7 +20,6 @@ add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest E
 target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
 
-
 # Windows-side libraries of the installer, each used by the installer and by
 # the Wine tests of its subsystem.
 add_library(vornwin STATIC common/process_handles.cpp)
@@ -47,27 +46,4 @@ add_dependencies(vornengine demo_package)
 add_subdirectory(payload)
 include(${CMAKE_SOURCE_DIR}/cmake/Installer.cmake)
 add_subdirectory(tests)
-
-# Benchmark of the extraction engine under Wine: a package of about 1 MB made
-# from the demo payload with a 2.6 MB real program as vorn32.exe (copies of
-# the benchmark's own executable), extracted seven times by
-# `cmake --build <tree> --target run_extraction_bench`.
-add_executable(extraction_bench bench/extraction_bench.cpp)
-target_link_libraries(extraction_bench vornengine)
-set(bench_payload ${CMAKE_BINARY_DIR}/bench/payload)
-set(bench_package ${CMAKE_BINARY_DIR}/bench/package.bin)
-add_custom_command(
-  OUTPUT ${bench_package}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${bench_payload}
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${VORN_PAYLOAD_DIR} ${bench_payload}
-  COMMAND sh -c "for i in 1 2 3 4; do cat $<TARGET_FILE:extraction_bench>; done | head -c 2600000 > ${bench_payload}/vorn32.exe"
-  COMMAND ${VORNPACK} build ${bench_payload} -o ${bench_package}
-  DEPENDS extraction_bench demo_package ${VORNPACK}
-  COMMENT "Packing the benchmark payload"
-  VERBATIM)
-add_custom_target(run_extraction_bench
-  COMMAND ${CMAKE_COMMAND} -E env VORN_WINE_DIR=${VORN_WINE_DIR}
-    ${CMAKE_SOURCE_DIR}/tests/wine/run-in-wine.sh $<TARGET_FILE:extraction_bench>
-    Z:${bench_package} Z:${bench_payload} Z:${CMAKE_BINARY_DIR}/bench/work 7
-  DEPENDS ${bench_package}
-  USES_TERMINAL)
+add_subdirectory(bench)
