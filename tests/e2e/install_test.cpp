@@ -243,6 +243,8 @@ TEST_F(Install, FinishPageEscapeAndCloseBoxFinishAsTheButtonDoes)
 // Waits until the Progress page names a member at or after `member`.
 bool WaitForMember(Scenario& run, int member, std::string* status)
 {
+    if (!run.WaitPage(kProgress))
+        return false;
     return WaitUntil([&] {
         *status = ItemText(run.wizard, 170);
         return StatusMember(*status) >= member || ShownPage(run.wizard) != kProgress;
@@ -463,7 +465,9 @@ TEST_F(Install, ProgramManagerFailureAsksAndRetries)
             EXPECT_EQ(box.text, question);
             EXPECT_TRUE(box.yes && box.no && !box.ok) << "buttons";
             EXPECT_TRUE(box.questionIcon);
-            EXPECT_NE(box.owner, one.wizard) << "owned by the main window, not the wizard";
+            char ownerClass[64] = "";
+            GetClassNameA(box.owner, ownerClass, sizeof ownerClass);
+            EXPECT_STREQ(ownerClass, "Vorn v5.82 32bit Installation") << "owned by the main window, not the wizard";
             EXPECT_EQ(CountCommands(progman, "[CreateGroup("), static_cast<int>(i + 1));
             ASSERT_TRUE(Answer(box, c.answers[i]));
         }
@@ -505,6 +509,56 @@ TEST_F(Install, DestinationThatCannotBeWrittenGivesError4AndRollsBack)
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     EXPECT_FALSE(FileExists(std::string(temp) + "vorn.tmp"));
+}
+
+TEST_F(Install, BackupFailuresGiveErrors6And7AndReturnToOptions)
+{
+    struct Case {
+        const char* name;
+        bool backupIsFile;  // a plain file where the backup folder would go
+        int number;
+        const char* text;
+    } cases[] = {
+        // The engine counts a plain file named "backup" as a backup folder
+        // that cannot be created (its own decision, commented there).
+        {"file named backup", true, 6,
+         "There seems to be a problem creating the backup directory.\n\n"
+         "Please try installing to a different directory!"},
+        // A folder named like the file inside the backup folder stops the move.
+        {"backup name taken by a folder", false, 7,
+         "There seems to be a problem backing up your original files.\n\n"
+         "Please try installing to a different directory!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearInstallation();
+        // An earlier installation's client.
+        ASSERT_TRUE(CreateDirectoryA("C:\\Vorn", nullptr));
+        const std::string old = "an earlier vorn32.exe";
+        ASSERT_TRUE(WriteFile("C:\\Vorn\\vorn32.exe", old));
+        if (c.backupIsFile) {
+            ASSERT_TRUE(WriteFile("C:\\Vorn\\backup", "not a folder"));
+        } else {
+            ASSERT_TRUE(CreateDirectoryA("C:\\Vorn\\backup", nullptr));
+            ASSERT_TRUE(CreateDirectoryA("C:\\Vorn\\backup\\vorn32.exe", nullptr));
+        }
+        Scenario one;
+        std::string error;
+        ASSERT_TRUE(one.Launch({}, &error)) << error;
+        ASSERT_TRUE(one.GoToOptions());
+        Click(one.wizard, IDOK);
+        MessageBoxSeen box;
+        ASSERT_TRUE(WaitMessageBox(one.process.id, 30000, &box));
+        ExpectBox(box, c.number, c.text);
+        ASSERT_TRUE(Answer(box, IDOK));
+        EXPECT_TRUE(one.WaitPage(kOptions)) << "back to the Options page";
+        std::string kept;
+        EXPECT_TRUE(ReadFile("C:\\Vorn\\vorn32.exe", &kept));
+        EXPECT_EQ(kept, old) << "the file whose backup failed stays in place";
+        EXPECT_EQ(FolderEntries("C:\\Vorn"), (std::vector<std::string>{"backup", "vorn32.exe"}));
+        Click(one.wizard, IDCANCEL);
+        EXPECT_EQ(one.WaitExit(), 0);
+    }
 }
 
 TEST_F(Install, PlantedCtl3dLibraryIsNeverLoaded)

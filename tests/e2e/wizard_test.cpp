@@ -280,6 +280,19 @@ TEST_F(Wizard, EveryWayOutBeforeInstallEndsWithoutAQuestion)
     }
 }
 
+TEST_F(Wizard, EnterOnWelcomeOpensTheLicenceWithItsText)
+{
+    Start();
+    HWND w = run.wizard;
+    ASSERT_TRUE(run.WaitPage(kWelcome));
+    EXPECT_EQ(FocusOf(w), GetDlgItem(w, IDOK)) << "focus on \"&Next >\" after start-up";
+    PressKey(w, VK_RETURN);
+    ASSERT_TRUE(run.WaitPage(kLicense));
+    EXPECT_EQ(FocusOf(w), GetDlgItem(w, 141)) << "focus in the licence text";
+    Click(w, IDCANCEL);  // "&No"
+    EXPECT_EQ(run.WaitExit(), 0);
+}
+
 TEST_F(Wizard, FolderPickerProposesAndReturnsTheChoice)
 {
     CreateDirectoryA("C:\\e2egames", nullptr);

@@ -48,6 +48,7 @@ int ShownPage(HWND wizard)
 
 void ClearInstallation()
 {
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\vornsetup95.exe");
     RemoveTree("C:\\Vorn");
     DeleteUninstallKey();
     CloseGroupWindows();
