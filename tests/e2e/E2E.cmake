@@ -34,7 +34,8 @@ endforeach()
 set(VORN_E2E_INPUTS
   --installer ${VORN_INSTALLER} --payload ${VORN_PAYLOAD_DIR}
   --big-installer $<TARGET_FILE:e2e_big_installer> --big-payload ${E2E_BIG_PAYLOAD}
-  --ctl3d-probe $<TARGET_FILE:e2e_ctl3d_probe> --ctl3d-loader $<TARGET_FILE:e2e_ctl3d_loader>)
+  --ctl3d-probe $<TARGET_FILE:e2e_ctl3d_probe> --ctl3d-loader $<TARGET_FILE:e2e_ctl3d_loader>
+  --licence ${CMAKE_SOURCE_DIR}/resources/licence.txt)
 
 # The screenshot tour of scripts/run-installer.sh.
 add_executable(e2e_tour e2e/tour.cpp)

@@ -2,6 +2,7 @@
 // the centred dialog, every way out before Install, and the folder picker.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/e2e/driver/outcome.h"
@@ -148,10 +149,26 @@ TEST_F(Wizard, StartsCentredWithTextsAndDefaults)
     EXPECT_EQ(ItemText(w, 130),
               "Welcome to the Vorn installation program! This program will install Vorn v5.82 32bit on your computer.");
     EXPECT_EQ(ItemText(w, 152), kDefaultFolder);
-    std::string licence = ItemText(w, 141);
-    EXPECT_FALSE(licence.empty());
-    EXPECT_EQ(licence.find("***"), std::string::npos) << "the licence is shown past its end mark";
-    EXPECT_LE(licence.size(), 2900u);
+    // The licence up to its end mark "***" (and at most 2900 bytes).
+    std::string licence = ItemText(w, 141), carried;
+    ASSERT_FALSE(inputs.licence.empty()) << "needs --licence";
+    ASSERT_TRUE(ReadFile(inputs.licence, &carried));
+    carried = carried.substr(0, std::min<size_t>(carried.find("***"), 2900));
+    EXPECT_FALSE(carried.empty());
+    EXPECT_EQ(licence, carried);
+
+    // Icon resource 2 painted at control 120's top-left corner.
+    HMODULE module = LoadLibraryExA(run.program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(module);
+    HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(2), IMAGE_ICON, 32, 32, 0));
+    ASSERT_TRUE(icon) << "no icon resource 2";
+    RECT place;
+    GetWindowRect(GetDlgItem(w, 120), &place);
+    int mismatch = 100;
+    WaitUntil([&] { return (mismatch = IconMismatchAt(place.left, place.top, icon)) < 5; }, 2000);
+    EXPECT_LT(mismatch, 5) << "percent of the icon's pixels that differ";
+    DestroyIcon(icon);
+    FreeLibrary(module);
     for (int id : {156, 157, 158})
         EXPECT_TRUE(ItemChecked(w, id)) << "box " << id;
     for (int id : {183, 184})

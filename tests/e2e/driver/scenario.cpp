@@ -19,6 +19,7 @@ bool ReadInputs(int argc, char** argv, std::string* missing)
         {"--installer", &inputs.installer},       {"--payload", &inputs.payload},
         {"--big-installer", &inputs.bigInstaller}, {"--big-payload", &inputs.bigPayload},
         {"--ctl3d-probe", &inputs.ctl3dProbe},     {"--ctl3d-loader", &inputs.ctl3dLoader},
+        {"--licence", &inputs.licence},
     };
     for (int i = 1; i + 1 < argc; ++i)
         for (Option& o : options)

@@ -21,6 +21,7 @@ struct Inputs {
     std::string bigPayload;
     std::string ctl3dProbe;    // the recording stand-in "Ctl3d32.dll"
     std::string ctl3dLoader;   // a plain LoadLibraryA("Ctl3d32.dll") program
+    std::string licence;       // the licence text the installer carries
 };
 extern Inputs inputs;
 

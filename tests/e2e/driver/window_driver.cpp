@@ -194,28 +194,7 @@ int IconMismatch(HWND box, LPCSTR systemIcon)
         return 100;
     RECT r;
     GetWindowRect(iconControl, &r);
-    int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
-    HDC screen = GetDC(nullptr);
-    std::vector<COLORREF> shown = Capture(screen, r.left, r.top, width, height);
-
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    HBRUSH background = CreateSolidBrush(shown[0]);  // an icon's corner is transparent
-    RECT all = {0, 0, width, height};
-    FillRect(memory, &all, background);
-    DeleteObject(background);
-    DrawIconEx(memory, 0, 0, LoadIconA(nullptr, systemIcon), width, height, 0, nullptr, DI_NORMAL);
-    std::vector<COLORREF> drawn = Capture(memory, 0, 0, width, height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-
-    size_t differ = 0;
-    for (size_t i = 0; i < shown.size(); ++i)
-        differ += shown[i] != drawn[i];
-    return static_cast<int>(differ * 100 / shown.size());
+    return IconMismatchAt(r.left, r.top, LoadIconA(nullptr, systemIcon));
 }
 
 void ReadIcon(HWND box, MessageBoxSeen* seen)
@@ -230,6 +209,30 @@ void ReadIcon(HWND box, MessageBoxSeen* seen)
 }
 
 }  // namespace
+
+int IconMismatchAt(int x, int y, HICON icon)
+{
+    int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+    HDC screen = GetDC(nullptr);
+    std::vector<COLORREF> shown = Capture(screen, x, y, width, height);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HBRUSH background = CreateSolidBrush(shown[0]);  // an icon's corner is transparent
+    RECT all = {0, 0, width, height};
+    FillRect(memory, &all, background);
+    DeleteObject(background);
+    DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> drawn = Capture(memory, 0, 0, width, height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    size_t differ = 0;
+    for (size_t i = 0; i < shown.size(); ++i)
+        differ += shown[i] != drawn[i];
+    return static_cast<int>(differ * 100 / shown.size());
+}
 
 BarSeen ReadMainBar(HWND wizard)
 {

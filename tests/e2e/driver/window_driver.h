@@ -69,6 +69,10 @@ struct BarSeen {
 };
 BarSeen ReadMainBar(HWND wizard);
 
+// How many pixels of a screen square at (x, y) differ from the icon drawn by
+// the driver on the same background, in percent.
+int IconMismatchAt(int x, int y, HICON icon);
+
 // Folder picker (the old-style Open dialog): opens a folder in the folder
 // list by its name (without brackets), as a double click does.
 bool OpenFolderInPicker(HWND picker, const std::string& name);
