@@ -254,6 +254,19 @@ BarSeen ReadMainBar(HWND wizard)
     return bar;
 }
 
+int ReadMemberBarFill(HWND wizard)
+{
+    RECT r;
+    GetWindowRect(GetDlgItem(wizard, 171), &r);
+    HDC screen = GetDC(nullptr);
+    std::vector<COLORREF> row = Capture(screen, r.left, (r.top + r.bottom) / 2, r.right - r.left, 1);
+    ReleaseDC(nullptr, screen);
+    int fill = 0;
+    for (COLORREF c : row)
+        fill += c == RGB(0, 200, 100);
+    return fill;
+}
+
 bool WaitMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxSeen* box)
 {
     HWND found = nullptr;

@@ -69,6 +69,10 @@ struct BarSeen {
 };
 BarSeen ReadMainBar(HWND wizard);
 
+// Pixels of the member bar's middle row (control 171's rectangle) that carry
+// its fill colour (0, 200, 100).
+int ReadMemberBarFill(HWND wizard);
+
 // How many pixels of a screen square at (x, y) differ from the icon drawn by
 // the driver on the same background, in percent.
 int IconMismatchAt(int x, int y, HICON icon);
