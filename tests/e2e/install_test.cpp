@@ -240,6 +240,44 @@ TEST_F(Install, FinishPageEscapeAndCloseBoxFinishAsTheButtonDoes)
     }
 }
 
+TEST_F(Install, ReinstallWithDefaultsBacksUpFilesAndKeepsSettings)
+{
+    // An earlier installation: every file present with other contents.
+    ASSERT_TRUE(CreateDirectoryA("C:\\Vorn", nullptr));
+    for (const char* name : kInstalledFiles)
+        ASSERT_TRUE(WriteFile(std::string("C:\\Vorn\\") + name, std::string("earlier ") + name + "\r\n"));
+    ASSERT_TRUE(SetFileAttributesA("C:\\Vorn\\readme.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    ProgmanServer progman;
+    ASSERT_TRUE(StartProgmanServer(&progman));
+    Start();
+    ASSERT_TRUE(run.GoToOptions());
+    ASSERT_TRUE(run.InstallToFinish());
+    Click(run.wizard, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+
+    for (int i = 0; i < 10; ++i) {
+        std::string name = kInstalledFiles[i], installed, payload, backup;
+        SCOPED_TRACE(name);
+        ReadFile("C:\\Vorn\\" + name, &installed);
+        ReadFile(inputs.payload + "\\" + name, &payload);
+        bool settings = name.find(".ini") != std::string::npos;
+        bool backedUp = ReadFile("C:\\Vorn\\backup\\" + name, &backup);
+        if (settings) {
+            // Kept in place, not backed up ("vorn.ini" gains the ignore list at the end).
+            EXPECT_EQ(installed.rfind("earlier " + name + "\r\n", 0), 0u) << installed;
+            EXPECT_FALSE(backedUp);
+        } else {
+            EXPECT_EQ(installed, payload);
+            EXPECT_EQ(backup, "earlier " + name + "\r\n");
+        }
+    }
+    EXPECT_EQ(GetFileAttributesA("C:\\Vorn\\backup\\readme.txt") &
+                  (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u) << "attributes cleared before the backup";
+    char ignore[256] = "";
+    GetPrivateProfileStringA("text", "ignore", "", ignore, sizeof ignore, "C:\\Vorn\\vorn.ini");
+    EXPECT_STREQ(ignore, kIgnoreList) << "the kept settings file gains the ignore list";
+}
+
 // Waits until the Progress page names a member at or after `member`.
 bool WaitForMember(Scenario& run, int member, std::string* status)
 {
