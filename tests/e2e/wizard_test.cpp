@@ -310,6 +310,52 @@ TEST_F(Wizard, EnterOnWelcomeOpensTheLicenceWithItsText)
     EXPECT_EQ(run.WaitExit(), 0);
 }
 
+TEST_F(Wizard, MissingWizardTemplateShowsTheSystemErrorAndExits)
+{
+    // A copy whose wizard template cannot be found by its name.
+    std::string bytes;
+    ASSERT_TRUE(ReadFile(inputs.installer, &bytes));
+    const std::string name("I\0N\0S\0T\0A\0L\0L\0_\0D\0L\0G\0", 22);
+    size_t at = bytes.find(name);
+    ASSERT_NE(at, std::string::npos) << "no resource named INSTALL_DLG";
+    bytes[at + 20] = 'H';
+    CreateDirectoryA(kRunFolder, nullptr);
+    Launch launch;
+    launch.program = std::string(kRunFolder) + "\\vornsetup-notemplate.exe";
+    ASSERT_TRUE(WriteFile(launch.program, bytes));
+    std::string error;
+    ASSERT_TRUE(vorn::e2e::Start(launch, &run.process, &error)) << error;
+    MessageBoxSeen box;
+    ASSERT_TRUE(WaitMessageBox(run.process.id, 10000, &box));
+    EXPECT_EQ(box.caption, "System Error");
+    EXPECT_EQ(box.text, "Unable to display dialog");
+    EXPECT_TRUE(box.ok && !box.yes && !box.no);
+    EXPECT_TRUE(box.errorIcon);
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_TRUE(GetWindowLongA(box.window, GWL_EXSTYLE) & WS_EX_TOPMOST) << "system modal";
+    ASSERT_TRUE(Answer(box, IDOK));
+    MessageBoxSeen second;
+    EXPECT_FALSE(WaitMessageBox(run.process.id, 500, &second)) << "a second box: " << second.caption;
+    EXPECT_EQ(run.WaitExit(), 0);
+}
+
+TEST_F(Wizard, CancelBeforeInstallStillSeedsTheIgnoreListAtTheDriveRoot)
+{
+    // No folder was chosen: the settings path is "\vorn.ini" on the current drive.
+    ASSERT_TRUE(WriteFile("C:\\vorn.ini", "[options]\r\nnick=tester\r\n"));
+    Start();
+    ASSERT_TRUE(run.WaitPage(kWelcome));
+    Click(run.wizard, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+    char ignore[256] = "", nick[32] = "";
+    GetPrivateProfileStringA("text", "ignore", "", ignore, sizeof ignore, "C:\\vorn.ini");
+    GetPrivateProfileStringA("options", "nick", "", nick, sizeof nick, "C:\\vorn.ini");
+    DeleteFileA("C:\\vorn.ini");
+    EXPECT_STREQ(ignore, "*.exe,*.com,*.bat,*.dll,*.ini,*.mrc,*.vbs,*.js,*.pif,*.scr,*.lnk,*.pl,*.shs");
+    EXPECT_STREQ(nick, "tester") << "the rest of the file is left alone";
+    EXPECT_FALSE(UninstallKeyExists());
+}
+
 TEST_F(Wizard, FolderPickerProposesAndReturnsTheChoice)
 {
     CreateDirectoryA("C:\\e2egames", nullptr);
