@@ -1,8 +1,6 @@
 // Starting and ending the programs of an end-to-end scenario.
 #include "tests/e2e/driver/process.h"
 
-#include <tlhelp32.h>
-
 #include <cstring>
 #include <map>
 
@@ -36,10 +34,6 @@ std::string EnvironmentBlock(const Launch& launch)
     FreeEnvironmentStringsA(own);
     for (const auto& [name, value] : launch.env)
         vars[name] = value;
-    if (!launch.overrides.empty()) {
-        std::string& o = vars["WINEDLLOVERRIDES"];
-        o = o.empty() ? launch.overrides : o + ";" + launch.overrides;
-    }
     std::string block;
     for (const auto& [name, value] : vars)
         block += name + "=" + value + '\0';
@@ -103,29 +97,6 @@ void Kill(Process* process)
     WaitForSingleObject(process->handle, 5000);
     CloseHandle(process->handle);
     process->handle = nullptr;
-}
-
-int KillProgramsNamed(const char* exeName)
-{
-    int killed = 0;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snap == INVALID_HANDLE_VALUE)
-        return 0;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry)) {
-        if (_stricmp(entry.szExeFile, exeName) != 0 || entry.th32ProcessID == GetCurrentProcessId())
-            continue;
-        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-        if (h) {
-            TerminateProcess(h, 0);
-            WaitForSingleObject(h, 5000);
-            CloseHandle(h);
-            ++killed;
-        }
-    }
-    CloseHandle(snap);
-    return killed;
 }
 
 }  // namespace vorn::e2e

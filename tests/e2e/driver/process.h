@@ -15,8 +15,9 @@ std::string WindowsPath(const std::string& unixPath);
 struct Launch {
     std::string program;  // Windows path of the .exe
     std::string workDir;  // empty: the program's own folder
-    std::vector<std::pair<std::string, std::string>> env;  // added to (or replacing in) the driver's own
-    std::string overrides;  // appended to WINEDLLOVERRIDES when not empty
+    // Added to (or replacing in) the driver's own environment. Note: Wine
+    // takes WINEDLLOVERRIDES from here for no child; see SetDllOverride.
+    std::vector<std::pair<std::string, std::string>> env;
 };
 
 struct Process {
@@ -32,9 +33,5 @@ bool WaitExit(Process* process, DWORD timeoutMs, DWORD* exitCode);
 
 // Ends a process the test could not finish normally (failed tests only).
 void Kill(Process* process);
-
-// Ends every process that runs a program of this file name (the demo client
-// left running, the explorer window of a Program Manager group).
-int KillProgramsNamed(const char* exeName);
 
 }  // namespace vorn::e2e

@@ -125,7 +125,6 @@ bool Scenario::LaunchFile(const std::string& file, const RunOptions& options, st
     e2e::Launch launch;
     launch.program = program = file;
     launch.workDir = options.workDir;
-    launch.overrides = options.overrides;
     launch.env = {{"VORN_DEMO_RECORD", kRecordFile}, {"VORN_DEMO_EXIT", "1"}};
     for (const auto& e : options.env)
         launch.env.push_back(e);

@@ -53,7 +53,6 @@ struct RunOptions {
     bool bigPackage = false;
     bool newShell = false;  // GetVersion 4.0 for this program name (AppDefaults)
     std::string workDir;    // empty: the installer's folder
-    std::string overrides;  // added to WINEDLLOVERRIDES
     std::vector<std::pair<std::string, std::string>> env;
 };
 
