@@ -356,6 +356,22 @@ TEST_F(Wizard, CancelBeforeInstallStillSeedsTheIgnoreListAtTheDriveRoot)
     EXPECT_FALSE(UninstallKeyExists());
 }
 
+TEST_F(Wizard, ProposesTheRootOfTheInstallersOwnFixedDrive)
+{
+    // Started where it was built, on drive Z: (Wine's view of the Unix root).
+    char windows[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+    std::string expected = GetDriveTypeA("z:\\") == DRIVE_FIXED
+                               ? "z:\\Vorn"
+                               : std::string(1, static_cast<char>(tolower(windows[0]))) + ":\\Vorn";
+    std::string error;
+    ASSERT_TRUE(run.LaunchFile(inputs.installer, {}, &error)) << error;
+    ASSERT_TRUE(run.WaitPage(kWelcome));
+    EXPECT_EQ(ItemText(run.wizard, 152), expected) << "drive type of Z: " << GetDriveTypeA("z:\\");
+    Click(run.wizard, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+}
+
 TEST_F(Wizard, FolderPickerProposesAndReturnsTheChoice)
 {
     CreateDirectoryA("C:\\e2egames", nullptr);
