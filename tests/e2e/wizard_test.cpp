@@ -372,6 +372,43 @@ TEST_F(Wizard, ProposesTheRootOfTheInstallersOwnFixedDrive)
     EXPECT_EQ(run.WaitExit(), 0);
 }
 
+// Run by with-cd-drive.sh, which maps a CD-ROM drive and names it in VORN_CD_DRIVE.
+TEST_F(Wizard, CdDriveStartProposesTheWindowsDriveAndMakesItCurrent)
+{
+    char drive[8] = "";
+    if (!GetEnvironmentVariableA("VORN_CD_DRIVE", drive, sizeof drive))
+        GTEST_SKIP() << "no CD-ROM drive mapped (see with-cd-drive.sh)";
+    std::string root = std::string(drive) + "\\";
+    ASSERT_EQ(GetDriveTypeA(root.c_str()), static_cast<UINT>(DRIVE_CDROM)) << root;
+    char windows[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+    std::string windowsRoot = std::string(1, windows[0]) + ":\\";
+
+    // A settings file at the root of both drives: the early Cancel below seeds
+    // "\vorn.ini" on whichever drive is current.
+    const std::string text = "[options]\r\nnick=tester\r\n";
+    ASSERT_TRUE(WriteFile(root + "vorn.ini", text));
+    ASSERT_TRUE(WriteFile(windowsRoot + "vorn.ini", text));
+    ASSERT_TRUE(CopyFileA(inputs.installer.c_str(), (root + "vornsetup.exe").c_str(), FALSE));
+    RunOptions options;
+    options.workDir = root;
+    std::string error;
+    ASSERT_TRUE(run.LaunchFile(root + "vornsetup.exe", options, &error)) << error;
+    ASSERT_TRUE(run.WaitPage(kWelcome));
+    EXPECT_EQ(ItemText(run.wizard, 152), std::string(1, static_cast<char>(tolower(windows[0]))) + ":\\Vorn");
+    Click(run.wizard, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+
+    std::string onCd, onWindows;
+    ReadFile(root + "vorn.ini", &onCd);
+    ReadFile(windowsRoot + "vorn.ini", &onWindows);
+    DeleteFileA((root + "vorn.ini").c_str());
+    DeleteFileA((windowsRoot + "vorn.ini").c_str());
+    DeleteFileA((root + "vornsetup.exe").c_str());
+    EXPECT_EQ(onCd, text) << "the CD-ROM drive stayed current";
+    EXPECT_NE(onWindows.find("ignore="), std::string::npos) << "the Windows drive did not become current";
+}
+
 TEST_F(Wizard, FolderPickerProposesAndReturnsTheChoice)
 {
     CreateDirectoryA("C:\\e2egames", nullptr);
