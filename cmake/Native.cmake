@@ -1,5 +1,6 @@
 # Native tree: packer, native tests, benchmarks, and the Windows tree as an
-# external project that uses the packer built here.
+# external project that uses the packer built here. -DVORN_PAYLOAD=DIR packs
+# the ten files of DIR into the installer instead of the demo payload.
 include(ExternalProject)
 find_package(GTest REQUIRED)
 find_package(benchmark REQUIRED)
@@ -17,6 +18,7 @@ ExternalProject_Add(windows
     -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
     -DVORNPACK=$<TARGET_FILE:vornpack>
     -DVORN_WINE_DIR=${CMAKE_BINARY_DIR}/wine
+    -DVORN_PAYLOAD=${VORN_PAYLOAD}
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
   DEPENDS vornpack)

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 build=${BUILD:-build}
 installer=$PWD/$build/windows/vornsetup.exe
 tour=$PWD/$build/windows/tests/e2e_tour.exe
-payload=$PWD/$build/windows/payload
+payload=$PWD/$build/windows/package/payload
 for f in "$installer" "$tour"; do
   [ -f "$f" ] || { echo "run-installer: $f is missing; run scripts/build.sh first" >&2; exit 1; }
 done

@@ -9,5 +9,5 @@ build=$PWD/${1:-build}
 w=$build/windows
 export VORN_WINE_DIR=$build/wine
 tests/wine/run-in-wine.sh "$w/tests/e2e_timing.exe" --runs "${2:-5}" \
-  --installer "$w/vornsetup.exe" --payload "$w/payload" \
+  --installer "$w/vornsetup.exe" --payload "$w/package/payload" \
   --big-installer "$w/tests/e2e-big/vornsetup.exe" --big-payload "$w/tests/e2e-big/payload"

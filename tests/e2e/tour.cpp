@@ -98,8 +98,8 @@ int Tour()
     Click(w, 183);
     Click(w, 184);
     WaitUntil([&] { return ItemChecked(w, 183) && ItemChecked(w, 184); }, 2000);
-    // The explorer window that creating the group opened would hide the page.
-    CloseGroupWindows();
+    // The explorer window that creating the group opens would hide the page.
+    CloseGroupWindows(5000);
     Pause(500);
     Shoot(5, "finish");
     Click(w, IDCANCEL);

@@ -211,9 +211,13 @@ std::vector<HWND> GroupWindows()
 
 // Wine's shell opens the group in an explorer process of its own; asked to
 // close, it may linger, so it is ended (never the desktop's process).
-void CloseGroupWindows()
+void CloseGroupWindows(int waitMs)
 {
     std::vector<HWND> windows = GroupWindows();
+    for (int waited = 0; windows.empty() && waited < waitMs; waited += 50) {
+        Sleep(50);
+        windows = GroupWindows();
+    }
     if (windows.empty())
         return;
     for (HWND w : windows)

@@ -47,7 +47,8 @@ struct GroupItem {
 // Reads "<item>.lnk" of the group; false when it is missing or unreadable.
 bool ReadGroupItem(const std::string& itemName, GroupItem* item);
 
-// Closes the explorer window that creating the group opened (caption "Vorn").
-void CloseGroupWindows();
+// Closes the explorer window that creating the group opened (caption "Vorn"),
+// first waiting up to waitMs for it to appear: it opens in a process of its own.
+void CloseGroupWindows(int waitMs = 0);
 
 }  // namespace vorn::e2e
