@@ -68,6 +68,24 @@ void InstallRecorder()
                               nullptr};
 }
 
+TemporaryFolderOverride::TemporaryFolderOverride()
+{
+    GetEnvironmentVariableA("TMP", tmp_, sizeof tmp_);
+    GetEnvironmentVariableA("TEMP", temp_, sizeof temp_);
+}
+
+TemporaryFolderOverride::~TemporaryFolderOverride()
+{
+    SetEnvironmentVariableA("TMP", tmp_[0] ? tmp_ : nullptr);
+    SetEnvironmentVariableA("TEMP", temp_[0] ? temp_ : nullptr);
+}
+
+void TemporaryFolderOverride::PointAt(const std::string& folder) const
+{
+    SetEnvironmentVariableA("TMP", folder.c_str());
+    SetEnvironmentVariableA("TEMP", folder.c_str());
+}
+
 void RemoveTree(const std::string& path)
 {
     DWORD a = Attributes(path);

@@ -48,6 +48,18 @@ private:
 };
 void RemoveTree(const std::string& path);
 
+// Points TMP and TEMP, where GetTempPathA looks, at another folder; puts the
+// old values back when it goes out of scope.
+class TemporaryFolderOverride {
+public:
+    TemporaryFolderOverride();
+    ~TemporaryFolderOverride();
+    void PointAt(const std::string& folder) const;
+private:
+    char tmp_[MAX_PATH] = {};
+    char temp_[MAX_PATH] = {};
+};
+
 // The demo package and payload of this build.
 const Bytes& DemoPackage();
 std::string PayloadFile(const std::string& name);

@@ -254,20 +254,7 @@ TEST_F(ExistingFileTest, DestinationNamingAFile)
 
 class TemporaryFolderFailureTest : public ExistingFileTest {
 protected:
-    void SetUp() override
-    {
-        ExistingFileTest::SetUp();
-        GetEnvironmentVariableA("TMP", tmp_, sizeof tmp_);
-        GetEnvironmentVariableA("TEMP", temp_, sizeof temp_);
-    }
-    void TearDown() override
-    {
-        SetEnvironmentVariableA("TMP", tmp_[0] ? tmp_ : nullptr);
-        SetEnvironmentVariableA("TEMP", temp_[0] ? temp_ : nullptr);
-        ExistingFileTest::TearDown();
-    }
-    char tmp_[MAX_PATH] = {};
-    char temp_[MAX_PATH] = {};
+    TemporaryFolderOverride tempFolder_;
 };
 
 TEST_F(TemporaryFolderFailureTest, UnusableTemporaryFolderGivesEleven)
@@ -276,8 +263,7 @@ TEST_F(TemporaryFolderFailureTest, UnusableTemporaryFolderGivesEleven)
     WriteFileBytes(dir / "a-file", kOld);
     for (std::string temp : {dir / "no-such-folder", dir / "a-file"}) {
         InstallRecorder();
-        SetEnvironmentVariableA("TMP", temp.c_str());
-        SetEnvironmentVariableA("TEMP", temp.c_str());
+        tempFolder_.PointAt(temp);
         std::string package = dir / "installer.bin";
         WriteFileBytes(package, DemoPackage());
         std::string target = dir / "Vorn";

@@ -290,25 +290,8 @@ TEST_F(PumpTest, KeptHelpFileLeavesItsIndexAlone)
 
 class TempFolderTest : public PumpTest {
 protected:
-    void SetUp() override
-    {
-        PumpTest::SetUp();
-        GetEnvironmentVariableA("TMP", tmp_, sizeof tmp_);
-        GetEnvironmentVariableA("TEMP", temp_, sizeof temp_);
-    }
-    void TearDown() override
-    {
-        SetEnvironmentVariableA("TMP", tmp_[0] ? tmp_ : nullptr);
-        SetEnvironmentVariableA("TEMP", temp_[0] ? temp_ : nullptr);
-        PumpTest::TearDown();
-    }
-    static void PointTempAt(const std::string& folder)
-    {
-        SetEnvironmentVariableA("TMP", folder.c_str());
-        SetEnvironmentVariableA("TEMP", folder.c_str());
-    }
-    char tmp_[MAX_PATH] = {};
-    char temp_[MAX_PATH] = {};
+    void PointTempAt(const std::string& folder) const { tempFolder_.PointAt(folder); }
+    TemporaryFolderOverride tempFolder_;
 };
 
 TEST_F(TempFolderTest, TemporaryFileLivesInTheTemporaryFolder)

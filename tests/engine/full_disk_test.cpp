@@ -29,9 +29,7 @@ TEST(FullDiskTest, RunIsStoppedAndRolledBack)
     if (!drive)
         GTEST_SKIP() << "no small drive: mounting a 1 MiB tmpfs as R: needs root (see "
                         "tests/wine/with-small-drive.sh); the full-disk cases did not run";
-    char tmp[MAX_PATH] = {}, temp[MAX_PATH] = {};
-    GetEnvironmentVariableA("TMP", tmp, sizeof tmp);
-    GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+    TemporaryFolderOverride tempFolder;
     ScratchFolder dir{"full-disk"};
     std::string small = drive;
     struct Case {
@@ -48,9 +46,7 @@ TEST(FullDiskTest, RunIsStoppedAndRolledBack)
         InstallRecorder();
         RemoveTree(small + "\\Vorn");
         RemoveTree(small + "\\filler");
-        std::string tempFolder = c.tempOnSmallDrive ? small + "\\" : dir.Path();
-        SetEnvironmentVariableA("TMP", tempFolder.c_str());
-        SetEnvironmentVariableA("TEMP", tempFolder.c_str());
+        tempFolder.PointAt(c.tempOnSmallDrive ? small + "\\" : dir.Path());
         std::string target = c.targetOnSmallDrive ? small + "\\Vorn" : dir / "Vorn";
         std::string package = dir / "installer.bin";
         WriteFileBytes(package, DemoPackage());
@@ -65,8 +61,6 @@ TEST(FullDiskTest, RunIsStoppedAndRolledBack)
         EXPECT_EQ(extraction.packageStream, nullptr) << c.name;
         RemoveTree(small + "\\filler");
     }
-    SetEnvironmentVariableA("TMP", tmp[0] ? tmp : nullptr);
-    SetEnvironmentVariableA("TEMP", temp[0] ? temp : nullptr);
 }
 
 }  // namespace
