@@ -43,6 +43,11 @@ target_link_libraries(vornengine PUBLIC vornwin)
 target_include_directories(vornengine PRIVATE ${CMAKE_BINARY_DIR}/package)
 add_dependencies(vornengine demo_package)
 
+# Everything the installer links is built small and without exceptions or RTTI.
+foreach(library vorncore vornwin vornshell vornengine)
+  target_compile_options(${library} PRIVATE -Os -fno-exceptions -fno-rtti)
+endforeach()
+
 add_subdirectory(payload)
 include(${CMAKE_SOURCE_DIR}/cmake/Installer.cmake)
 add_subdirectory(tests)
