@@ -16,9 +16,8 @@ using Bytes = std::vector<uint8_t>;
 // False (with a reason) only when no such encoding was found.
 bool EncodeMember(const Bytes& data, Bytes* stream, std::string* error);
 
-// The plain encoding, without the marker rules; for tests and for
-// pack-member. noMatchAt, when given, forbids a match starting at those data
-// positions.
+// The plain encoding, without the marker rules (the tests compare against
+// it). noMatchAt, when given, forbids a match starting at those data positions.
 Bytes EncodeMemberStream(const Bytes& data, const std::vector<bool>* noMatchAt = nullptr);
 
 // Where the matcher goes wrong in a member stream: the index of the first byte
