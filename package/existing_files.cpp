@@ -87,7 +87,7 @@ void RollBack()
     // member never reached, is not this run's to delete.
     while (extraction.memberIndex > 0) {
         int index = --extraction.memberIndex;
-        if (index < 10 && extraction.memberWritten[index]) {
+        if (index < kMemberLimit && extraction.memberWritten[index]) {
             char path[kPathSize];
             MemberPath(index, path);
             DeleteWithRetry(path);

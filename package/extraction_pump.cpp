@@ -15,7 +15,6 @@
 namespace vorn {
 namespace {
 
-constexpr int kTempFolderSize = 300;
 constexpr int kGoOn = -1;  // internal: the slice carries on
 
 // "vorn.tmp" in the Windows temporary folder, formed afresh at every member.

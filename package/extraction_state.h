@@ -6,7 +6,9 @@
 
 namespace vorn {
 
-constexpr int kTempPathSize = 300 + 8;  // the temporary folder (300) and "vorn.tmp"
+constexpr int kMemberLimit = 10;                   // the pump stops after the tenth member
+constexpr int kTempFolderSize = 300;                // GetTempPathA's buffer
+constexpr int kTempPathSize = kTempFolderSize + 8;  // and "vorn.tmp"
 
 struct ExtractionState {
     FILE* packageStream;          // the installer file, opened a second time for the pump
@@ -20,7 +22,8 @@ struct ExtractionState {
     int abortPending;             // the abort question is open
     // Kept by the engine beyond the fields above, for a sound failure path:
     int memberBytes;              // bytes copied into the current member's temporary file
-    int memberWritten[10];        // this run wrote the member's destination file (rollback deletes only these)
+    // This run wrote the member's destination file: the rollback deletes only these.
+    int memberWritten[kMemberLimit];
 };
 
 extern ExtractionState extraction;

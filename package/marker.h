@@ -17,7 +17,6 @@
 namespace vorn {
 
 constexpr int kMarkerLength = 4;
-constexpr int kMemberCount = 10;
 
 // The marker text and a terminating zero; joined at run time from two pieces
 // so that the installer's own code and data never hold it.
