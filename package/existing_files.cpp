@@ -31,7 +31,7 @@ bool PrepareBackupFolder()
     DWORD attributes = GetFileAttributesA(extraction.backupFolder);
     bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (!isFolder && !CreateDirectoryA(extraction.backupFolder, nullptr)) {
-        extraction.backupFolder[0] = '\0';  // the next run's attempt starts afresh
+        extraction.backupFolder[0] = '\0';  // never left half-formed, without its backslash
         return false;
     }
     std::strcat(extraction.backupFolder, "\\");

@@ -89,8 +89,9 @@ int WriteMember(const char* tempPath, const char* destPath)
         return 0;
     }
     bool ok = DecodeMember(in, out, extractionUi.memberBar);
-    // A full disk may show only when the buffer is flushed: the output's error
-    // flag and its close count as much as the decoder's own result.
+    // A full disk may show only when the buffer is flushed, so the output's
+    // error flag and its close count as much as the decoder's own result; a
+    // read error on the temporary file would have fed the decoder short input.
     if (ferror(out))
         ok = false;
     if (fclose(out) != 0)
