@@ -15,12 +15,6 @@ constexpr const char* kIgnorePatterns =
     "*.exe,*.com,*.bat,*.dll,*.ini,*.mrc,*.vbs,*.js,*.pif,*.scr,*.lnk,*.pl,*.shs";
 constexpr DWORD kHelpContext = 10;
 
-// The folder as a bounded copy: at most 299 characters, always terminated.
-void CopyFolder(char (&folder)[kFolderSize])
-{
-    lstrcpynA(folder, installSettings.folder, kFolderSize);
-}
-
 void RegisterUninstallEntry(const char* folder)
 {
     char path[kPathSize];
@@ -74,8 +68,10 @@ int WriteUninstallValue(const char* name, const char* text)
 
 void RunCompletionActions()
 {
+    // A bounded copy: at most 299 characters, terminated even if the record
+    // lost its terminator, so that no path below outgrows its buffer.
     char folder[kFolderSize];
-    CopyFolder(folder);
+    lstrcpynA(folder, installSettings.folder, kFolderSize);
     if (installSettings.wizardFinished == 1 && installSettings.newShell == 1)
         RegisterUninstallEntry(folder);
     SeedIgnoreList(folder);
