@@ -138,9 +138,10 @@ TEST_F(ExistingFileTest, FailuresTable)
 {
     struct Case {
         const char* name;
+        const char* target;                          // below the scratch folder
         void (*prepare)(const std::string& target);  // on the target before the run
         bool targetExists;                           // the target folder is there before the run
-        int makeBackups;
+        int makeBackups, keepSettings;
         void (*change)(std::vector<Bytes>&);         // the package's members
         int createResult;                            // of CreateDestinationFolder
         int pumpResult;
@@ -148,57 +149,57 @@ TEST_F(ExistingFileTest, FailuresTable)
         void (*check)(const std::string& target);    // what the run left
     };
     const Case cases[] = {
-        {"parent folder missing", nullptr, false, 0, nullptr, 2, -1, 1,
+        {"parent folder missing", "missing\\Vorn", nullptr, false, 0, 0, nullptr, 2, -1, 1,
          [](const std::string& t) { EXPECT_FALSE(Exists(t + "\\..")); }},
-        {"destination name taken by a folder",
-         [](const std::string& t) { CreateDirectoryA((t + "\\readme.txt").c_str(), nullptr); }, true, 0, nullptr,
-         1, 0, 4,
+        {"destination name taken by a folder", "Vorn",
+         [](const std::string& t) { CreateDirectoryA((t + "\\readme.txt").c_str(), nullptr); }, true, 0, 0,
+         nullptr, 1, 0, 4,
          [](const std::string& t) {
              EXPECT_TRUE(IsFolder(t + "\\readme.txt"));
              EXPECT_FALSE(Exists(t + "\\vorn32.exe"));
              EXPECT_FALSE(Exists(t + "\\ircintro.hlp"));
          }},
-        {"\"backup\" taken by a plain file",
+        {"\"backup\" taken by a plain file", "Vorn",
          [](const std::string& t) {
              WriteFileBytes(t + "\\vorn32.exe", kOld);
              WriteFileBytes(t + "\\backup", kOlder);
          },
-         true, 1, nullptr, 1, 2, 6,
+         true, 1, 0, nullptr, 1, 2, 6,
          [](const std::string& t) {
              EXPECT_EQ(ReadFileBytes(t + "\\vorn32.exe"), kOld);
              EXPECT_EQ(ReadFileBytes(t + "\\backup"), kOlder);
          }},
-        {"backup blocked by a folder of the same name",
+        {"backup blocked by a folder of the same name", "Vorn",
          [](const std::string& t) {
              WriteFileBytes(t + "\\vorn32.exe", kOld);
              WriteFileBytes(t + "\\vorn.hlp", kOld);
              CreateDirectoryA((t + "\\backup").c_str(), nullptr);
              CreateDirectoryA((t + "\\backup\\vorn.hlp").c_str(), nullptr);
          },
-         true, 1, nullptr, 1, 2, 7,
+         true, 1, 0, nullptr, 1, 2, 7,
          [](const std::string& t) {
              EXPECT_EQ(ReadFileBytes(t + "\\vorn.hlp"), kOld) << "still at its place";
              EXPECT_FALSE(Exists(t + "\\vorn32.exe")) << "written by the run, deleted";
              EXPECT_EQ(ReadFileBytes(t + "\\backup\\vorn32.exe"), kOld);
          }},
-        {"corrupted member (header cut short)", nullptr, false, 0,
+        {"corrupted member (header cut short)", "Vorn", nullptr, false, 0, 0,
          [](std::vector<Bytes>& m) { m[3] = {0x10, 0x02}; }, 1, 0, 5,
          [](const std::string& t) { EXPECT_FALSE(Exists(t)) << "created folder removed"; }},
-        {"member declaring size 0", nullptr, false, 0,
+        {"member declaring size 0", "Vorn", nullptr, false, 0, 0,
          [](std::vector<Bytes>& m) { m[1] = {0, 0, 0, 0, 0x55}; }, 1, 0, 5,
          [](const std::string& t) { EXPECT_FALSE(Exists(t)); }},
-        {"nine members", nullptr, false, 0, [](std::vector<Bytes>& m) { m.pop_back(); }, 1, 0, 5,
+        {"nine members", "Vorn", nullptr, false, 0, 0, [](std::vector<Bytes>& m) { m.pop_back(); }, 1, 0, 5,
          [](const std::string& t) { EXPECT_FALSE(Exists(t)) << "no success with a file missing"; }},
-        {"nine members, existing urls.ini kept",
-         [](const std::string& t) { WriteFileBytes(t + "\\urls.ini", kOld); }, true, 0,
+        {"nine members, existing urls.ini kept", "Vorn",
+         [](const std::string& t) { WriteFileBytes(t + "\\urls.ini", kOld); }, true, 0, 1,
          [](std::vector<Bytes>& m) { m.pop_back(); }, 1, 0, 5,
          [](const std::string& t) {
              EXPECT_EQ(ReadFileBytes(t + "\\urls.ini"), kOld);
              EXPECT_FALSE(Exists(t + "\\vorn32.exe"));
              EXPECT_FALSE(Exists(t + "\\servers.ini"));
          }},
-        {"corrupt member after kept settings",
-         [](const std::string& t) { WriteFileBytes(t + "\\vorn.ini", kOld); }, true, 0,
+        {"corrupt member after kept settings", "Vorn",
+         [](const std::string& t) { WriteFileBytes(t + "\\vorn.ini", kOld); }, true, 0, 1,
          [](std::vector<Bytes>& m) { m[7] = {0x01}; }, 1, 0, 5,
          [](const std::string& t) {
              EXPECT_EQ(ReadFileBytes(t + "\\vorn.ini"), kOld) << "kept settings survive the rollback";
@@ -209,16 +210,15 @@ TEST_F(ExistingFileTest, FailuresTable)
     };
     for (const Case& c : cases) {
         InstallRecorder();
-        std::string target = std::string(c.name) == "parent folder missing" ? dir / "missing\\Vorn" : dir / "Vorn";
-        RemoveTree(dir / "Vorn");
+        std::string target = dir / c.target;
+        RemoveTree(target);
         if (c.targetExists)
             CreateDirectoryA(target.c_str(), nullptr);
         if (c.prepare)
             c.prepare(target);
         std::string package = dir / "installer.bin";
         WriteFileBytes(package, PackageWith(c.change));
-        bool keep = std::string(c.name).find("kept") != std::string::npos;
-        int created = StartInstall(target, package, c.makeBackups, keep ? 1 : 0);
+        int created = StartInstall(target, package, c.makeBackups, c.keepSettings);
         EXPECT_EQ(created, c.createResult) << c.name;
         int result = -1;
         std::string tempPath;
@@ -271,7 +271,7 @@ TEST_F(TemporaryFolderFailureTest, UnusableTemporaryFolderGivesEleven)
         PumpRun run = DrivePump();
         EXPECT_EQ(run.result, StepFailed) << temp;
         EXPECT_EQ(ui.errors, std::vector<int>{11}) << temp;
-        EXPECT_STREQ(extraction.tempPath, (temp + "\\vorn.tmp").c_str());
+        EXPECT_STREQ(extraction.tempPath, (temp + "\\vorn.tmp").c_str()) << temp;
         EXPECT_FALSE(Exists(target)) << temp << ": created folder removed";
         EXPECT_EQ(ReadFileBytes(dir / "a-file"), kOld);
     }
