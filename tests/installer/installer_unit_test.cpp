@@ -1,6 +1,6 @@
 // The installer's own pieces under Wine: the shell test on the versions that
-// decide it, and the main bar's fill against the real wizard dialog for
-// files far larger than the demo package.
+// decide it, and both progress bars against the real wizard dialog, for
+// files and members far larger than the demo package's.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -41,13 +41,16 @@ TEST(ShellTest, NewShellByVersion)
 
 // The wizard dialog from the installer's own template, as the shell opens it
 // but modeless, so that the test can call the bars directly.
-class MainBarTest : public testing::Test {
+class WizardBarsTest : public testing::Test {
 protected:
     void SetUp() override
     {
         appInstance = GetModuleHandleA(nullptr);
         dialog = CreateDialogParamA(appInstance, "INSTALL_DLG", nullptr, WizardDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
+        // On top, so that the pixels read back are the bars' own.
+        SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        UpdateWindow(dialog);
         RECT r;
         GetWindowRect(GetDlgItem(dialog, IDC_MAIN_BAR), &r);
         width = r.right - r.left;
@@ -77,6 +80,18 @@ protected:
             fseek(f, position, SEEK_SET);
         return f;
     }
+    // The dialog's pixel in the middle row of a bar, x pixels right of its left edge.
+    COLORREF BarPixel(int barId, int x)
+    {
+        RECT r;
+        GetWindowRect(GetDlgItem(dialog, barId), &r);
+        POINT p = {r.left + x, r.top + (r.bottom - r.top) / 2};
+        ScreenToClient(dialog, &p);
+        HDC dc = GetDC(dialog);
+        const COLORREF pixel = GetPixel(dc, p.x, p.y);
+        ReleaseDC(dialog, dc);
+        return pixel;
+    }
 
     HWND dialog = nullptr;
     int width = 0;
@@ -97,7 +112,7 @@ constexpr FillCase kFills[] = {
     {"end of a 400 MB file", 400000000, 400000000, 1, 1},
 };
 
-TEST_F(MainBarTest, FillFollowsThePositionForLargeFiles)
+TEST_F(WizardBarsTest, FillFollowsThePositionForLargeFiles)
 {
     for (const FillCase& c : kFills) {
         packageLength = 0;
@@ -113,13 +128,21 @@ TEST_F(MainBarTest, FillFollowsThePositionForLargeFiles)
     }
 }
 
-TEST_F(MainBarTest, WithoutStreamKeepsTheStoredFill)
+// Without a stream the bar is redrawn from the stored fill: dark blue up to
+// it, white just after it (the percentage starts 4 pixels further right).
+TEST_F(WizardBarsTest, WithoutStreamRedrawsTheStoredFill)
 {
-    mainBarFill = width / 3;
+    const int fill = width / 3;
+    mainBarFill = fill;
     packageLength = 12345;
     DrawMainBar(nullptr, nullptr);
-    EXPECT_EQ(mainBarFill, width / 3);
+    EXPECT_EQ(mainBarFill, fill);
     EXPECT_EQ(packageLength, 12345);
+    HDC dc = GetDC(dialog);
+    const COLORREF blue = GetNearestColor(dc, RGB(0, 70, 140));
+    ReleaseDC(dialog, dc);
+    EXPECT_EQ(BarPixel(IDC_MAIN_BAR, fill - 2), blue);
+    EXPECT_EQ(BarPixel(IDC_MAIN_BAR, fill + 2), RGB(255, 255, 255));
 }
 
 // The member bar's split, read back from the dialog's pixels: filled in green
@@ -136,25 +159,16 @@ constexpr MemberCase kMembers[] = {
     {"a quarter of 40000000 bytes", 10000000, 40000000, 1, 4},
 };
 
-TEST_F(MainBarTest, MemberBarFillsItsShareInGreen)
+TEST_F(WizardBarsTest, MemberBarFillsItsShareInGreen)
 {
-    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    UpdateWindow(dialog);
     RECT r;
     GetWindowRect(GetDlgItem(dialog, IDC_MEMBER_BAR), &r);
     const int barWidth = r.right - r.left;
-    POINT left = {r.left, r.top};
-    ScreenToClient(dialog, &left);
-    const int y = left.y + (r.bottom - r.top) / 2;
     for (const MemberCase& c : kMembers) {
         DrawMemberBar(nullptr, c.done, c.total);
         const int fill = barWidth * c.numerator / c.denominator;
-        HDC dc = GetDC(dialog);
-        const COLORREF inside = GetPixel(dc, left.x + fill - 2, y);
-        const COLORREF beyond = GetPixel(dc, left.x + fill + 2, y);
-        ReleaseDC(dialog, dc);
-        EXPECT_EQ(inside, RGB(0, 200, 100)) << c.name;
-        EXPECT_EQ(beyond, RGB(255, 255, 255)) << c.name;
+        EXPECT_EQ(BarPixel(IDC_MEMBER_BAR, fill - 2), RGB(0, 200, 100)) << c.name;
+        EXPECT_EQ(BarPixel(IDC_MEMBER_BAR, fill + 2), RGB(255, 255, 255)) << c.name;
     }
 }
 
