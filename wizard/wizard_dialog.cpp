@@ -1,6 +1,7 @@
 // The wizard's dialog procedure: a switch that hands each message to a small
 // handler; the pages, the bars and the installation sequence live apart.
 #include "common/install_state.h"
+#include "resources/resource_ids.h"
 #include "wizard/destination_folder.h"
 #include "wizard/install_sequence.h"
 #include "wizard/wizard_pages.h"
@@ -11,8 +12,6 @@ namespace vorn {
 WizardState wizardState = {-1, 1};
 
 namespace {
-
-constexpr int kBrowse = 153;
 
 void OnShowWindow(HWND dialog)
 {
@@ -42,7 +41,7 @@ INT_PTR OnCommand(HWND dialog, int id)
         else
             CancelOrAbort(dialog);
         return 1;
-    case kBrowse:
+    case IDC_BROWSE:
         BrowseForDestination(dialog);
         return 0;
     }
