@@ -23,11 +23,9 @@ HDDEDATA CALLBACK ServerCallback(UINT type, UINT, HCONV, HSZ topic, HSZ, HDDEDAT
         DdeUnaccessData(data);
         command = command.c_str();  // the client sends its terminating NUL
         active->commands.push_back(command);
-        bool reject = active->rejectAll;
-        if (command.rfind("[CreateGroup(", 0) == 0 && active->rejectCreateGroups > 0) {
+        const bool reject = command.rfind("[CreateGroup(", 0) == 0 && active->rejectCreateGroups > 0;
+        if (reject)
             --active->rejectCreateGroups;
-            reject = true;
-        }
         return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(reject ? DDE_FNOTPROCESSED : DDE_FACK));
     }
     default:

@@ -11,7 +11,6 @@ namespace vorn::e2e {
 struct ProgmanServer {
     std::vector<std::string> commands;  // every execute command received, in order
     int rejectCreateGroups = 0;         // this many CreateGroup commands are rejected
-    bool rejectAll = false;
 };
 
 // Registers the service; false when DDE could not be set up. One server at a time.

@@ -75,11 +75,6 @@ HWND FindDialog(DWORD processId, const std::string& caption, DWORD timeoutMs)
     return found;
 }
 
-bool HasVisibleDialog(DWORD processId)
-{
-    return FindTopLevel(processId, [](HWND) { return true; }) != nullptr;
-}
-
 std::string WindowText(HWND window)
 {
     char text[4096] = "";

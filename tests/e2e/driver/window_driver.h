@@ -21,9 +21,6 @@ void Pause(DWORD ms);
 // caption, or null after the timeout.
 HWND FindDialog(DWORD processId, const std::string& caption, DWORD timeoutMs);
 
-// Whether a top-level window of the process is still there.
-bool HasVisibleDialog(DWORD processId);
-
 std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);
 bool ItemVisible(HWND dialog, int id);  // the control's own WS_VISIBLE style
