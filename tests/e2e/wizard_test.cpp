@@ -448,7 +448,11 @@ TEST_F(Wizard, FolderPickerProposesAndReturnsTheChoice)
     Click(w, 153);
     picker = FindDialog(run.process.id, "Vorn Select Folder", 5000);
     ASSERT_TRUE(picker);
-    Pause(200);
+    // The picker proposes its folder and takes the focus as it is shown; text
+    // typed before that would be overwritten.
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(picker) == GetDlgItem(picker, 102) && !ItemText(picker, 102).empty(); },
+                          3000))
+        << "the second picker proposed nothing";
     SetItemText(picker, 102, "C:\\E2EGames\\MyVorn");
     Click(picker, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 3000)) << "OK did not close the picker";
