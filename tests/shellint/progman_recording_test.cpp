@@ -96,16 +96,26 @@ protected:
     }
 };
 
+// Sends the whole sequence with installSettings.folder holding folder and
+// expects all twelve commands, in order, each on its own conversation.
+// Returns the commands as the server received them.
+std::vector<std::string> ExpectWholeSequence(const std::string& folder, int newShell)
+{
+    ClearProgmanLog();
+    installSettings.newShell = newShell;
+    EXPECT_EQ(CreateProgramGroup(), 1);
+    const auto log = ProgmanLog();
+    const auto commands = ExecutedCommands(log);
+    EXPECT_EQ(commands, ExpectedCommands(folder, newShell != 0));
+    ExpectOneConversationPerCommand(log, 12);
+    return commands;
+}
+
 TEST_F(RecordingProgmanTest, TwelveConversationsInTheTableOrderForBothShells)
 {
     for (int newShell : {1, 0}) {
         SCOPED_TRACE(newShell ? "new shell" : "old shell");
-        ClearProgmanLog();
-        installSettings.newShell = newShell;
-        EXPECT_EQ(CreateProgramGroup(), 1);
-        const auto log = ProgmanLog();
-        EXPECT_EQ(ExecutedCommands(log), ExpectedCommands(installSettings.folder, newShell != 0));
-        ExpectOneConversationPerCommand(log, 12);
+        ExpectWholeSequence("C:\\Program Files\\Vorn", newShell);
     }
 }
 
@@ -119,13 +129,7 @@ TEST_F(RecordingProgmanTest, LongestFolderGivesCommandsUpTo658CharactersNoneCut)
     lstrcpyA(installSettings.folder, folder.c_str());
     for (int newShell : {1, 0}) {
         SCOPED_TRACE(newShell ? "new shell" : "old shell");
-        ClearProgmanLog();
-        installSettings.newShell = newShell;
-        EXPECT_EQ(CreateProgramGroup(), 1);
-        const auto log = ProgmanLog();
-        const auto commands = ExecutedCommands(log);
-        EXPECT_EQ(commands, ExpectedCommands(folder, newShell != 0));
-        ExpectOneConversationPerCommand(log, 12);
+        const auto commands = ExpectWholeSequence(folder, newShell);
         size_t longest = 0;
         for (const std::string& command : commands)
             longest = std::max(longest, command.size());
