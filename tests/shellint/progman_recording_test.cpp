@@ -142,18 +142,19 @@ struct RejectionCase {
     const char* rejected;  // commands beginning with this are not processed
     int result;
     size_t commandsSent;
+    size_t commandsRejected;  // so that an ignored failure is known to have happened
 };
 
 constexpr RejectionCase kRejectionCases[] = {
-    {"ShowGroup rejected: ignored", R"([ShowGroup()", 1, 12},
-    {"first ReplaceItem rejected: ignored", R"([ReplaceItem("Vorn32"))", 1, 12},
-    {"every ReplaceItem rejected (first install): ignored", R"([ReplaceItem()", 1, 12},
-    {"CreateGroup rejected: stop at step 1", R"([CreateGroup()", 0, 1},
-    {"program item rejected: stop at step 4", R"([AddItem("C:\Program Files\Vorn\Vorn32.exe")", 0, 4},
-    {"help item rejected: stop at step 6", R"([AddItem("C:\Program Files\Vorn\Vorn.hlp")", 0, 6},
-    {"introduction item rejected: stop at step 8", R"([AddItem("C:\Program Files\Vorn\IRCintro.hlp")", 0, 8},
-    {"readme item rejected: stop at step 10", R"([AddItem("C:\Program Files\Vorn\readme.txt")", 0, 10},
-    {"versions item rejected: stop at step 12", R"([AddItem("C:\Program Files\Vorn\versions.txt")", 0, 12},
+    {"ShowGroup rejected: ignored", R"([ShowGroup()", 1, 12, 1},
+    {"first ReplaceItem rejected: ignored", R"([ReplaceItem("Vorn32"))", 1, 12, 1},
+    {"every ReplaceItem rejected (first install): ignored", R"([ReplaceItem()", 1, 12, 5},
+    {"CreateGroup rejected: stop at step 1", R"([CreateGroup()", 0, 1, 1},
+    {"program item rejected: stop at step 4", R"([AddItem("C:\Program Files\Vorn\Vorn32.exe")", 0, 4, 1},
+    {"help item rejected: stop at step 6", R"([AddItem("C:\Program Files\Vorn\Vorn.hlp")", 0, 6, 1},
+    {"introduction item rejected: stop at step 8", R"([AddItem("C:\Program Files\Vorn\IRCintro.hlp")", 0, 8, 1},
+    {"readme item rejected: stop at step 10", R"([AddItem("C:\Program Files\Vorn\readme.txt")", 0, 10, 1},
+    {"versions item rejected: stop at step 12", R"([AddItem("C:\Program Files\Vorn\versions.txt")", 0, 12, 1},
 };
 
 TEST_F(RecordingProgmanTest, RejectedCommandsStopOrAreIgnoredByStep)
@@ -168,6 +169,10 @@ TEST_F(RecordingProgmanTest, RejectedCommandsStopOrAreIgnoredByStep)
         EXPECT_EQ(ExecutedCommands(log),
                   std::vector<std::string>(expected.begin(), expected.begin() + c.commandsSent));
         ExpectOneConversationPerCommand(log, c.commandsSent);
+        const auto rejected = std::count_if(log.begin(), log.end(), [](const ProgmanEvent& event) {
+            return event.kind == ProgmanEvent::Execute && !event.accepted;
+        });
+        EXPECT_EQ(static_cast<size_t>(rejected), c.commandsRejected);
     }
 }
 
