@@ -7,6 +7,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/BigInstaller.cmake)
 add_library(vorn_e2e_driver STATIC
   e2e/driver/help_window.cpp
   e2e/driver/outcome.cpp
+  e2e/driver/package_markers.cpp
   e2e/driver/process.cpp
   e2e/driver/progman_server.cpp
   e2e/driver/scenario.cpp

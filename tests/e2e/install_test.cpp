@@ -10,6 +10,7 @@
 
 #include "tests/e2e/driver/help_window.h"
 #include "tests/e2e/driver/outcome.h"
+#include "tests/e2e/driver/package_markers.h"
 #include "tests/e2e/driver/progman_server.h"
 #include "tests/e2e/driver/scenario.h"
 #include "tests/e2e/driver/window_driver.h"
@@ -423,22 +424,6 @@ TEST_F(Install, FolderWhoseParentIsMissingGivesError1)
     EXPECT_FALSE(FolderExists("c:\\e2e-missing"));
 }
 
-// The offset of the first marker as the matcher finds it, or -1.
-long FirstMarker(const std::string& bytes)
-{
-    const char marker[] = "ARNI";
-    int m = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == marker[m]) {
-            if (++m == 4)
-                return static_cast<long>(i) - 3;
-        } else {
-            m = 0;
-        }
-    }
-    return -1;
-}
-
 bool IsMarkerByte(char c)
 {
     return c == 'A' || c == 'R' || c == 'N' || c == 'I';
@@ -448,10 +433,11 @@ TEST_F(Install, OneFlippedPackageByteGivesError10)
 {
     std::string bytes;
     ASSERT_TRUE(ReadFile(inputs.installer, &bytes));
-    long marker = FirstMarker(bytes);
-    ASSERT_GT(marker, 0) << "no package in the installer";
+    const std::vector<size_t> markers = MarkerOffsets(bytes);
+    ASSERT_FALSE(markers.empty()) << "no package in the installer";
+    ASSERT_GT(markers[0], 0u) << "the package at the start of the installer";
     // A byte of member 1's bit stream, changed so that no marker is made or broken.
-    size_t at = static_cast<size_t>(marker) + 4 + 4 + 100;
+    size_t at = markers[0] + 4 + 4 + 100;
     while (IsMarkerByte(bytes[at]) || IsMarkerByte(static_cast<char>(bytes[at] ^ 0x10)))
         ++at;
     bytes[at] = static_cast<char>(bytes[at] ^ 0x10);

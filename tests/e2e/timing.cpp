@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/e2e/driver/outcome.h"
+#include "tests/e2e/driver/package_markers.h"
 #include "tests/e2e/driver/scenario.h"
 #include "tests/e2e/driver/window_driver.h"
 
@@ -25,20 +26,8 @@ constexpr long kPauseMs = 25;
 // pair (the eleventh marker the matcher finds).
 long BytesPumped(const std::string& file)
 {
-    const char marker[] = "ARNI";
-    int m = 0, found = 0;
-    for (size_t i = 0; i < file.size(); ++i) {
-        if (file[i] == marker[m]) {
-            if (++m == 4) {
-                m = 0;
-                if (++found == 11)
-                    return static_cast<long>(i + 1);
-            }
-        } else {
-            m = 0;
-        }
-    }
-    return static_cast<long>(file.size());
+    const std::vector<size_t> markers = MarkerOffsets(file);
+    return static_cast<long>(markers.size() > 10 ? markers[10] + 4 : file.size());
 }
 
 // One installation; milliseconds from Install to the Finish page, or -1.
