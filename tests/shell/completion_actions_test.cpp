@@ -233,8 +233,11 @@ TEST_F(CompletionActionsTest, EachActionRunsUnderItsOwnCondition)
         // Settings default: added to an existing file only, the rest unchanged.
         if (c.settingsFile) {
             const std::string after = ReadWhole(Ini());
-            EXPECT_NE(after.find("[text]"), std::string::npos);
-            EXPECT_GT(after.find(kIgnoreLine), after.find("[text]"));
+            const size_t section = after.find("[text]");
+            const size_t ignore = after.find(kIgnoreLine);
+            EXPECT_NE(section, std::string::npos);
+            EXPECT_NE(ignore, std::string::npos) << "the ignore list was not written";
+            EXPECT_GT(ignore, section);
             EXPECT_EQ(WithoutIgnoreLine(after), settings);
         } else {
             EXPECT_FALSE(Exists(Ini())) << "no settings file is created";
