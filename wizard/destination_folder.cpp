@@ -43,7 +43,7 @@ void SetDefaultFolder(HWND dialog)
     if (GetDriveTypeA(path) != DRIVE_FIXED && GetWindowsDirectoryA(windows, kWorkSize) != 0) {
         // Not run from a fixed disk (a CD-ROM, a floppy): the Windows drive,
         // which also becomes the current drive.
-        static PathParts parts;
+        PathParts parts;
         SplitPath(windows, &parts);
         wsprintfA(path, "%s\\", parts.drive);
         CharLowerA(path);
@@ -88,7 +88,7 @@ void SyncFolderEdit(HWND picker)
         // No current folder shown: beside the installer itself.
         char path[kWorkSize] = {};
         GetModuleFileNameA(appInstance, path, kFolderSize - 1);
-        static PathParts parts;
+        PathParts parts;
         SplitPath(path, &parts);
         char proposal[kWorkSize];
         wsprintfA(proposal, "%s%s%s", parts.drive, parts.directory, kProposedName);
