@@ -273,8 +273,12 @@ TEST_F(PumpTest, HelpIndexFilesGoAfterTheirHelpFiles)
         for (auto [name, attributes] : {std::pair{"vorn.gid", c.vornGid}, std::pair{"ircintro.gid", c.ircintroGid}}) {
             if (!attributes)
                 continue;
-            WriteFileBytes(target + "\\" + name, {'g'});
-            SetFileAttributesA((target + "\\" + name).c_str(), attributes);
+            std::string path = target + "\\" + name;
+            WriteFileBytes(path, {'g'});
+            SetFileAttributesA(path.c_str(), attributes);
+            ASSERT_TRUE(Exists(path)) << c.name << ": " << name << " planted";
+            ASSERT_EQ(Attributes(path) & FILE_ATTRIBUTE_READONLY, attributes & FILE_ATTRIBUTE_READONLY)
+                << c.name << ": " << name << " planted read-only as asked";
         }
         InstallRecorder();
         ASSERT_EQ(StartInstall(target, package), StepDone) << c.name;
