@@ -3,6 +3,7 @@
 
 namespace vorn {
 
+// The member bar's width must be positive for the decoder, hence 1.
 ExtractionUi extractionUi = {
     [](const char*) {},
     [](FILE*) {},
