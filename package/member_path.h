@@ -1,7 +1,7 @@
 // Destination paths of the members and the splitting of a path into drive,
 // directory (with its trailing backslash), file name and extension.
 #pragma once
-#include "package/extraction_state.h"
+#include "common/install_state.h"  // kPathSize
 
 namespace vorn {
 
