@@ -12,6 +12,7 @@
 #include "resources/resource_ids.h"
 #include "shell/startup.h"
 #include "wizard/progress_display.h"
+#include "wizard/wizard_pages.h"
 #include "wizard/wizard_state.h"
 
 namespace vorn {
@@ -169,6 +170,99 @@ TEST_F(WizardBarsTest, MemberBarFillsItsShareInGreen)
         const int fill = barWidth * c.numerator / c.denominator;
         EXPECT_EQ(BarPixel(IDC_MEMBER_BAR, fill - 2), RGB(0, 200, 100)) << c.name;
         EXPECT_EQ(BarPixel(IDC_MEMBER_BAR, fill + 2), RGB(255, 255, 255)) << c.name;
+    }
+}
+
+// The licence field, filled from RCDATA 3 of a module made for each case: a
+// copy of this program whose resources are replaced by that one alone (none
+// at all for the missing case), loaded as data and used as appInstance.
+struct LicenceCase {
+    const char* name;
+    std::string resource;  // empty: no resource 3
+    std::string shown;
+};
+
+std::string Lines(char letter, size_t bytes)
+{
+    std::string text;
+    while (text.size() < bytes)
+        text += std::string(38, letter) + "\r\n";
+    return text.substr(0, bytes);
+}
+
+const LicenceCase kLicences[] = {
+    {"text, end mark, more text", "Terms.\r\n***\r\nnot shown", "Terms.\r\n"},
+    {"no end mark", "Terms without a mark.\r\n", "Terms without a mark.\r\n"},
+    {"4000 bytes without a mark", Lines('a', 4000), Lines('a', 2900)},
+    {"end mark after byte 2900", Lines('b', 2950) + "***\r\n", Lines('b', 2900)},
+    {"end mark split by the 2900-byte cut", Lines('c', 2898) + "***", Lines('c', 2898) + "**"},
+    {"NUL byte before the end mark", std::string("Kept.\0dropped\r\n***\r\n", 20), "Kept."},
+    {"missing resource", "", ""},
+};
+
+class LicenceTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        appInstance = GetModuleHandleA(nullptr);
+        dialog = CreateDialogParamA(appInstance, "INSTALL_DLG", nullptr, WizardDialogProc, 0);
+        ASSERT_NE(dialog, nullptr);
+        char folder[MAX_PATH], own[MAX_PATH];
+        GetTempPathA(sizeof folder, folder);
+        GetModuleFileNameA(nullptr, own, sizeof own);
+        path = std::string(folder) + "vorn_licence_case.exe";
+        ASSERT_TRUE(CopyFileA(own, path.c_str(), FALSE));
+    }
+    void TearDown() override
+    {
+        if (module)
+            FreeLibrary(module);
+        appInstance = GetModuleHandleA(nullptr);
+        if (dialog)
+            DestroyWindow(dialog);
+        DeleteFileA(path.c_str());
+    }
+    // Replaces every resource of the copy with RCDATA 3 (or with nothing)
+    // and loads the copy as data.
+    bool MakeModule(const std::string& licence)
+    {
+        if (module)
+            FreeLibrary(module);
+        module = nullptr;
+        HANDLE update = BeginUpdateResourceA(path.c_str(), TRUE);
+        if (!update)
+            return false;
+        if (!licence.empty() &&
+            !UpdateResourceA(update, MAKEINTRESOURCEA(10), MAKEINTRESOURCEA(IDR_LICENCE),
+                             MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), const_cast<char*>(licence.data()),
+                             static_cast<DWORD>(licence.size()))) {
+            EndUpdateResourceA(update, TRUE);
+            return false;
+        }
+        if (!EndUpdateResourceA(update, FALSE))
+            return false;
+        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        return module != nullptr;
+    }
+
+    HWND dialog = nullptr;
+    HMODULE module = nullptr;
+    std::string path;
+};
+
+TEST_F(LicenceTest, ShownUpToTheEndMarkNulOr2900Bytes)
+{
+    for (const LicenceCase& c : kLicences) {
+        ASSERT_TRUE(MakeModule(c.resource)) << c.name << ": error " << GetLastError();
+        SetDlgItemTextA(dialog, IDC_LICENCE_TEXT, "");
+        appInstance = module;
+        LoadWizardTexts(dialog);
+        appInstance = GetModuleHandleA(nullptr);
+        char shown[4000] = "";
+        GetDlgItemTextA(dialog, IDC_LICENCE_TEXT, shown, sizeof shown);
+        const std::string text = shown;
+        EXPECT_TRUE(text == c.shown) << c.name << ": " << text.size() << " bytes shown, " << c.shown.size()
+                                     << " expected, from \"" << text.substr(0, 24) << "...\"";
     }
 }
 
