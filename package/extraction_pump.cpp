@@ -49,15 +49,22 @@ int FailShortPackage()
     return StepFailed;
 }
 
-// Copies held-back marker bytes and then one data byte into the member.
-bool CopyToTemp(int pending, int byte)
+// Copies the first pending marker bytes, held back by the matcher, into the member.
+bool CopyMarkerBytes(int pending)
 {
     for (int k = 0; k < pending; ++k)
         if (!PutByte(extraction.tempStream, static_cast<uint8_t>(PackageMarker[k])))
             return false;
-    if (!PutByte(extraction.tempStream, byte))
+    extraction.memberBytes += pending;
+    return true;
+}
+
+// Copies held-back marker bytes and then one data byte into the member.
+bool CopyToTemp(int pending, int byte)
+{
+    if (!CopyMarkerBytes(pending) || !PutByte(extraction.tempStream, byte))
         return false;
-    extraction.memberBytes += pending + 1;
+    ++extraction.memberBytes;
     return true;
 }
 
@@ -85,11 +92,8 @@ int FinishPump()
     if (!extraction.tempStream)
         return StepDone;  // memberIndex 0 here means no marker at all: the wizard reports it
     // The last member has no closing marker; a partial marker at the very end is its data.
-    for (int k = 0; k < extraction.matchLength; ++k) {
-        if (!PutByte(extraction.tempStream, static_cast<uint8_t>(PackageMarker[k])))
-            return FailTempWrite();
-        ++extraction.memberBytes;
-    }
+    if (!CopyMarkerBytes(extraction.matchLength))
+        return FailTempWrite();
     extraction.matchLength = 0;
     int r = CloseAndExtract();
     if (r == StepDone && extraction.memberIndex < kMemberLimit)
