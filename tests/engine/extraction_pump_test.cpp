@@ -126,13 +126,22 @@ TEST_F(PumpTest, FileWithoutMarkerEndsWithNoMember)
 
 TEST_F(PumpTest, LastMemberWithoutClosingMarkerIsExtracted)
 {
-    Bytes package = DemoPackage();
-    package.resize(package.size() - 2 - 8);  // no closing pair, no CR LF
-    std::string file = WritePackageFile(dir, "open-end.bin", package, 10);
-    ASSERT_EQ(StartInstall(dir / "Vorn", file), StepDone);
-    EXPECT_EQ(DrivePump().result, StepDone);
-    EXPECT_EQ(extraction.memberIndex, 10);
-    ExpectPayloadInstalled(dir / "Vorn");
+    const Bytes lastMember = SplitMembers(DemoPackage()).back();
+    for (int pending : {0, 1, 2, 3}) {  // marker bytes left pending at the end of the file
+        InstallRecorder();
+        Bytes package = DemoPackage();
+        package.resize(package.size() - 2 - 8);  // no closing pair, no CR LF
+        Bytes marker = Marker();
+        package.insert(package.end(), marker.begin(), marker.begin() + pending);
+        std::string file = WritePackageFile(dir, "open-end.bin", package, 10);
+        RemoveTree(dir / "Vorn");
+        ASSERT_EQ(StartInstall(dir / "Vorn", file), StepDone) << pending;
+        EXPECT_EQ(DrivePump().result, StepDone) << pending;
+        EXPECT_EQ(extraction.memberIndex, 10) << pending;
+        EXPECT_EQ(extraction.memberBytes, static_cast<int>(lastMember.size()) + pending)
+            << pending << ": the pending marker bytes are the last member's data";
+        ExpectPayloadInstalled(dir / "Vorn");
+    }
 }
 
 TEST_F(PumpTest, FewerThanTenMembersEndingWithoutClosingPairAreUndone)
