@@ -146,6 +146,59 @@ TEST_F(WizardBarsTest, WithoutStreamRedrawsTheStoredFill)
     EXPECT_EQ(BarPixel(IDC_MAIN_BAR, fill + 2), RGB(255, 255, 255));
 }
 
+// The main bar as drawn from a stored fill, read back from the dialog: the
+// black frame, the dark blue part (from the inner left edge up to the fill,
+// at most to the inner right edge), and whether the red percentage shows.
+TEST_F(WizardBarsTest, MainBarFrameFillAndPercentage)
+{
+    struct DrawCase {
+        const char* name;
+        int fill;
+        int bluePixels;  // in the middle row
+        bool percentShown;
+    };
+    const DrawCase cases[] = {
+        {"empty: all white, 0% at the left", 0, 0, true},
+        {"half", width / 2, width / 2 - 1, true},
+        {"one pixel short of the right inner edge", width - 1, width - 2, false},
+        {"beyond the bar", width + 10, width - 2, false},
+    };
+    RECT r;
+    GetWindowRect(GetDlgItem(dialog, IDC_MAIN_BAR), &r);
+    const int height = r.bottom - r.top;
+    POINT origin = {r.left, r.top};
+    ScreenToClient(dialog, &origin);
+    for (const DrawCase& c : cases) {
+        mainBarFill = c.fill;
+        DrawMainBar(nullptr, nullptr);
+        // The bar's pixels, copied out of the dialog in one piece.
+        HDC dc = GetDC(dialog);
+        const COLORREF blue = GetNearestColor(dc, RGB(0, 70, 140));
+        HDC memory = CreateCompatibleDC(dc);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, dc, origin.x, origin.y, SRCCOPY);
+        ReleaseDC(dialog, dc);
+        int bluePixels = 0;
+        bool red = false;
+        for (int x = 0; x < width; ++x)
+            bluePixels += GetPixel(memory, x, height / 2) == blue;
+        for (int y = 1; y < height - 1; ++y)
+            for (int x = 1; x < width - 1; ++x)
+                red = red || GetPixel(memory, x, y) == RGB(255, 0, 0);
+        const COLORREF black = RGB(0, 0, 0);
+        const bool frame = GetPixel(memory, 0, height / 2) == black &&
+                           GetPixel(memory, width - 1, height / 2) == black && GetPixel(memory, width / 2, 0) == black &&
+                           GetPixel(memory, width / 2, height - 1) == black;
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        EXPECT_TRUE(frame) << c.name << ": black frame";
+        EXPECT_EQ(bluePixels, c.bluePixels) << c.name;
+        EXPECT_EQ(red, c.percentShown) << c.name << ": percentage";
+    }
+}
+
 // The member bar's split, read back from the dialog's pixels: filled in green
 // up to done / total of the bar's width, white after it.
 struct MemberCase {
