@@ -67,17 +67,9 @@ e2e_absolute_sources(vorninstall installer_sources)
 add_executable(e2e_big_installer WIN32 ${installer_sources})
 set_target_properties(e2e_big_installer PROPERTIES OUTPUT_NAME vornsetup
   RUNTIME_OUTPUT_DIRECTORY ${E2E_BIG_DIR})
-get_target_property(installer_includes vorninstall INCLUDE_DIRECTORIES)
-get_target_property(installer_options vorninstall COMPILE_OPTIONS)
-get_target_property(installer_link_options vorninstall LINK_OPTIONS)
+e2e_copy_usage(vorninstall e2e_big_installer vornengine e2e_big_engine vornwizard e2e_big_wizard)
+# The generated resource script of the large package comes first.
 target_include_directories(e2e_big_installer BEFORE PRIVATE ${E2E_BIG_DIR}/gen)
-target_include_directories(e2e_big_installer PRIVATE ${installer_includes})
-target_compile_options(e2e_big_installer PRIVATE ${installer_options})
-target_link_options(e2e_big_installer PRIVATE ${installer_link_options})
-get_target_property(installer_libs vorninstall LINK_LIBRARIES)
-list(TRANSFORM installer_libs REPLACE "^vornengine$" e2e_big_engine)
-list(TRANSFORM installer_libs REPLACE "^vornwizard$" e2e_big_wizard)
-target_link_libraries(e2e_big_installer PRIVATE ${installer_libs})
 get_source_file_property(rc_depends ${CMAKE_SOURCE_DIR}/resources/installer.rc
   DIRECTORY ${CMAKE_SOURCE_DIR} OBJECT_DEPENDS)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/installer.rc TARGET_DIRECTORY e2e_big_installer
