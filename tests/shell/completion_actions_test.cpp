@@ -325,11 +325,19 @@ TEST_F(CompletionActionsTest, SettingsFileGainsOrReplacesTheIgnoreList)
 // current drive.
 TEST_F(CompletionActionsTest, EmptyFolderLooksAtTheDriveRoot)
 {
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
+    const std::string root = "C:\\vorn.ini";
+    // However the test ends, the current folder is put back and the root's file removed.
+    struct Restore {
+        char folder[MAX_PATH] = "";
+        ~Restore()
+        {
+            DeleteFileA("C:\\vorn.ini");
+            SetCurrentDirectoryA(folder);
+        }
+    } restore;
+    GetCurrentDirectoryA(MAX_PATH, restore.folder);
     ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
     installSettings.folder[0] = 0;
-    const std::string root = "C:\\vorn.ini";
     DeleteFileA(root.c_str());
 
     RunCompletionActions();
@@ -339,9 +347,6 @@ TEST_F(CompletionActionsTest, EmptyFolderLooksAtTheDriveRoot)
     RunCompletionActions();
     EXPECT_EQ(ReadWhole(root), WithIgnoreLine("[vorn]\r\nnick=somebody\r\n[text]\r\n{IGNORE}"));
     EXPECT_FALSE(Exists(folder_ + "\\vorn.ini"));
-
-    DeleteFileA(root.c_str());
-    SetCurrentDirectoryA(previous);
 }
 
 }  // namespace
