@@ -26,11 +26,9 @@ bool PrepareBackupFolder()
     if (extraction.backupFolder[0])
         return true;
     wsprintfA(extraction.backupFolder, "%s\\backup", installSettings.folder);
-    // A plain file of that name cannot hold backups: it counts as a backup
-    // folder that cannot be created, rather than failing each move later.
-    DWORD attributes = GetFileAttributesA(extraction.backupFolder);
-    bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (!isFolder && !CreateDirectoryA(extraction.backupFolder, nullptr)) {
+    // An existing path is used as it is; a plain file in the way makes the
+    // moves into it fail, and that is reported as the backup failure it is.
+    if (!PathExists(extraction.backupFolder) && !CreateDirectoryA(extraction.backupFolder, nullptr)) {
         extraction.backupFolder[0] = '\0';  // never left half-formed, without its backslash
         return false;
     }

@@ -164,7 +164,7 @@ TEST_F(ExistingFileTest, FailuresTable)
              WriteFileBytes(t + "\\vorn32.exe", kOld);
              WriteFileBytes(t + "\\backup", kOlder);
          },
-         true, 1, 0, nullptr, 1, 2, 6,
+         true, 1, 0, nullptr, 1, 2, 7,
          [](const std::string& t) {
              EXPECT_EQ(ReadFileBytes(t + "\\vorn32.exe"), kOld);
              EXPECT_EQ(ReadFileBytes(t + "\\backup"), kOlder);

@@ -1,6 +1,7 @@
 // A full disk under the temporary file and under the destination: the run
 // stops with its box and is rolled back, never leaving a short installed file.
-// Needs the small drive that tests/wine/with-small-drive.sh maps as R:.
+// A drive without room for one more entry: the backup folder cannot be made.
+// Needs the small drives that tests/wine/with-small-drive.sh maps as R: and S:.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -61,6 +62,35 @@ TEST(FullDiskTest, RunIsStoppedAndRolledBack)
         EXPECT_EQ(extraction.packageStream, nullptr) << c.name;
         RemoveTree(small + "\\filler");
     }
+}
+
+TEST(FullDiskTest, BackupFolderThatCannotBeCreatedGivesSix)
+{
+    const char* drive = std::getenv("VORN_INODE_DRIVE");
+    if (!drive)
+        GTEST_SKIP() << "no drive short of entries: mounting a tmpfs as S: needs root (see "
+                        "tests/wine/with-small-drive.sh); the case did not run";
+    const std::string root = drive;
+    const std::string target = root + "\\Vorn";
+    const Bytes old = {'o', 'l', 'd'};
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(target + "\\vorn32.exe", old));
+    // Use up the drive's remaining entries.
+    for (int i = 0; i < 64 && WriteFileBytes(root + "\\entry" + std::to_string(i), {}); ++i) {
+    }
+    ASSERT_FALSE(CreateDirectoryA((root + "\\probe").c_str(), nullptr)) << "the drive still takes entries";
+
+    ScratchFolder dir{"no-entries"};
+    const std::string package = dir / "installer.bin";
+    WriteFileBytes(package, DemoPackage());
+    InstallRecorder();
+    ASSERT_EQ(StartInstall(target, package, /*makeBackups=*/1), StepDone);
+    EXPECT_EQ(DrivePump().result, StepBackupFailed);
+    EXPECT_EQ(ui.errors, std::vector<int>{6});
+    EXPECT_EQ(ReadFileBytes(target + "\\vorn32.exe"), old) << "the old file stays where it was";
+    EXPECT_FALSE(Exists(target + "\\backup"));
+    RollBack();
+    EXPECT_TRUE(Exists(target)) << "a folder the run did not create stays";
 }
 
 }  // namespace
