@@ -172,7 +172,6 @@ bool ReadGroupItem(const std::string& itemName, GroupItem* item)
                 int index = 0;
                 link->GetIconLocation(text, MAX_PATH, &index);
                 item->iconPath = text;
-                item->iconIndex = index;
                 ok = true;
             }
             file->Release();

@@ -41,7 +41,6 @@ struct GroupItem {
     std::string target;    // the link's target path
     std::string workDir;   // its working folder
     std::string iconPath;  // its icon location ("" when none)
-    int iconIndex = 0;
 };
 
 // Reads "<item>.lnk" of the group; false when it is missing or unreadable.
