@@ -16,32 +16,45 @@ add_library(vornwizard STATIC
 target_link_libraries(vornwizard PUBLIC vornengine vornshell comdlg32 gdi32 user32)
 target_compile_options(vornwizard PRIVATE -Os -fno-exceptions -fno-rtti)
 
-# The package resource names the generated package, wherever the tree puts it.
-set(installer_gen ${CMAKE_CURRENT_BINARY_DIR}/installer)
-file(CONFIGURE OUTPUT ${installer_gen}/package_resource.rc
-  CONTENT "// Generated: the package, the installer's last resource.\nIDR_PACKAGE RCDATA \"${VORN_PACKAGE}\"\n")
+# An installer that carries one package: the shell, the resources with the
+# package as the last one, the wizard, and the package check built for that
+# package's CRC. Written as <folder>/vornsetup.exe, its generated resource
+# script in <folder>/installer/, and checked after linking.
+#   vorn_add_installer(<target> <folder> <package> <crc header> <target that makes them>)
+function(vorn_add_installer target folder package crc_header maker)
+  set(gen ${folder}/installer)
+  # The package resource names the generated package, wherever the tree puts it.
+  file(CONFIGURE OUTPUT ${gen}/package_resource.rc
+    CONTENT "// Generated: the package, the installer's last resource.\nIDR_PACKAGE RCDATA \"${package}\"\n")
+  vorn_add_package_check(${target}_check ${crc_header} ${maker})
 
-add_executable(vorninstall WIN32
-  shell/main_window.cpp
-  shell/startup.cpp
-  shell/winmain.cpp
-  resources/installer.rc)
-set_target_properties(vorninstall PROPERTIES
-  OUTPUT_NAME vornsetup
-  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
-target_include_directories(vorninstall PRIVATE ${CMAKE_SOURCE_DIR}/resources ${installer_gen})
-target_compile_options(vorninstall PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti>)
-# A small stub, byte-identical from build to build of the same checkout.
-target_link_options(vorninstall PRIVATE -s -Wl,--no-insert-timestamp -Wl,--kill-at
-  ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
-target_link_libraries(vorninstall PRIVATE vornwizard vornshell vornengine)
-set_source_files_properties(resources/installer.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/resources/resource_ids.h;${CMAKE_SOURCE_DIR}/resources/vorn.ico;${CMAKE_SOURCE_DIR}/resources/setup.ico;${CMAKE_SOURCE_DIR}/resources/licence.txt;${installer_gen}/package_resource.rc;${VORN_PACKAGE}")
-add_dependencies(vorninstall demo_package)
+  set(rc ${CMAKE_SOURCE_DIR}/resources/installer.rc)
+  add_executable(${target} WIN32
+    ${CMAKE_SOURCE_DIR}/shell/main_window.cpp
+    ${CMAKE_SOURCE_DIR}/shell/startup.cpp
+    ${CMAKE_SOURCE_DIR}/shell/winmain.cpp
+    ${rc})
+  set_target_properties(${target} PROPERTIES
+    OUTPUT_NAME vornsetup
+    RUNTIME_OUTPUT_DIRECTORY ${folder}
+    LINK_DEPENDS ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/resources ${gen})
+  target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti>)
+  # A small stub, byte-identical from build to build of the same checkout.
+  target_link_options(${target} PRIVATE -s -Wl,--no-insert-timestamp -Wl,--kill-at
+    ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
+  target_link_libraries(${target} PRIVATE vornwizard ${target}_check vornshell vornengine)
+  set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS
+    ${CMAKE_SOURCE_DIR}/resources/resource_ids.h ${CMAKE_SOURCE_DIR}/resources/vorn.ico
+    ${CMAKE_SOURCE_DIR}/resources/setup.ico ${CMAKE_SOURCE_DIR}/resources/licence.txt
+    ${gen}/package_resource.rc ${package})
+  add_dependencies(${target} ${maker})
 
-add_custom_command(TARGET vorninstall POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -DVORNPACK=${VORNPACK} -DINSTALLER=$<TARGET_FILE:vorninstall>
-    -DCRC_HEADER=${VORN_PACKAGE_CRC_HEADER} -P ${CMAKE_SOURCE_DIR}/cmake/VerifyInstaller.cmake
-  VERBATIM)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DVORNPACK=${VORNPACK} -DINSTALLER=$<TARGET_FILE:${target}>
+      -DCRC_HEADER=${crc_header} -P ${CMAKE_SOURCE_DIR}/cmake/VerifyInstaller.cmake
+    VERBATIM)
+endfunction()
+
+vorn_add_installer(vorninstall ${CMAKE_CURRENT_BINARY_DIR} ${VORN_PACKAGE} ${VORN_PACKAGE_CRC_HEADER} demo_package)
 set(VORN_INSTALLER ${CMAKE_CURRENT_BINARY_DIR}/vornsetup.exe CACHE INTERNAL "")

@@ -29,19 +29,27 @@ target_link_libraries(vornwin PUBLIC vorncore)
 add_library(vornshell STATIC shellint/program_group.cpp shell/completion_actions.cpp)
 target_link_libraries(vornshell PUBLIC vornwin user32 advapi32 shell32 kernel32)
 
-# The extraction engine: package check, pump, existing files and rollback.
+# The extraction engine: pump, existing files and rollback.
 add_library(vornengine STATIC
   package/existing_files.cpp
   package/extract_member.cpp
   package/extraction_pump.cpp
   package/extraction_state.cpp
   package/file_ops.cpp
-  package/member_path.cpp
-  package/open_package.cpp)
+  package/member_path.cpp)
 target_link_libraries(vornengine PUBLIC vornwin)
-# package_crc.h is generated beside the demo package.
-target_include_directories(vornengine PRIVATE ${CMAKE_BINARY_DIR}/package)
-add_dependencies(vornengine demo_package)
+
+# The package check compares with the CRC of one package, from the header
+# generated with it: it is built once for every package an installer carries.
+#   vorn_add_package_check(<library> <crc header> <target that makes it>)
+function(vorn_add_package_check name crc_header maker)
+  get_filename_component(crc_dir ${crc_header} DIRECTORY)
+  add_library(${name} STATIC ${CMAKE_SOURCE_DIR}/package/open_package.cpp)
+  target_include_directories(${name} PRIVATE ${crc_dir})
+  target_link_libraries(${name} PUBLIC vornengine)
+  target_compile_options(${name} PRIVATE -Os -fno-exceptions -fno-rtti)
+  add_dependencies(${name} ${maker})
+endfunction()
 
 # Everything the installer links is built small and without exceptions or RTTI.
 foreach(library vorncore vornwin vornshell vornengine)
@@ -49,6 +57,7 @@ foreach(library vorncore vornwin vornshell vornengine)
 endforeach()
 
 add_subdirectory(payload)
+vorn_add_package_check(vornpackagecheck ${VORN_PACKAGE_CRC_HEADER} demo_package)
 include(${CMAKE_SOURCE_DIR}/cmake/Installer.cmake)
 add_subdirectory(tests)
 add_subdirectory(bench)
