@@ -64,6 +64,18 @@ void FillWith(HDC dc, const RECT& part, COLORREF colour)
     DeleteObject(brush);
 }
 
+// Frames a bar and paints its filled and its white part.
+BarParts PaintBar(HDC dc, const RECT& r, int fill, COLORREF colour)
+{
+    FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    const BarParts parts = SplitBar(r, fill);
+    if (parts.hasFilled)
+        FillWith(dc, parts.filled, colour);
+    if (parts.hasUnfilled)
+        FillRect(dc, &parts.unfilled, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    return parts;
+}
+
 // The percentage, in red on white, just right of the fill.
 void DrawPercent(HDC dc, const RECT& unfilled, int barRight, int percent)
 {
@@ -136,12 +148,8 @@ void DrawMainBar(HDC dc, FILE* stream)
     HDC target = dc ? dc : own;
     if (!target)
         return;
-    FrameRect(target, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    const BarParts parts = SplitBar(r, mainBarFill);
-    if (parts.hasFilled)
-        FillWith(target, parts.filled, GetNearestColor(target, kMainFill));
+    const BarParts parts = PaintBar(target, r, mainBarFill, GetNearestColor(target, kMainFill));
     if (parts.hasUnfilled) {
-        FillRect(target, &parts.unfilled, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         const int percent = mainBarFill > 0 && width > 0 ? mainBarFill * 100 / width : 0;
         DrawPercent(target, parts.unfilled, r.right, percent);
     }
@@ -162,12 +170,7 @@ void DrawMemberBar(HDC dc, uint32_t done, uint32_t total)
     // members of some tens of megabytes.
     const int fill = total > 0 ? static_cast<int>(static_cast<uint64_t>(width) * done / total) : 0;
     const RECT r = BarRect(screen);
-    FrameRect(target, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    const BarParts parts = SplitBar(r, fill);
-    if (parts.hasFilled)
-        FillWith(target, parts.filled, kMemberFill);
-    if (parts.hasUnfilled)
-        FillRect(target, &parts.unfilled, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    PaintBar(target, r, fill, kMemberFill);
     if (own)
         ReleaseDC(wizardDialog, own);
 }
