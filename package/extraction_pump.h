@@ -6,9 +6,6 @@
 namespace vorn {
 
 constexpr int kSliceLimit = 15000;  // a slice ends on the byte that takes the count above this
-constexpr unsigned kExtractStepMessage = 0x0400 + 102;  // WM_EXTRACTSTEP: run one PumpSlice
-constexpr unsigned kExtractTimer = 1125;                // IDT_EXTRACT: 25 ms, one-shot
-constexpr unsigned kExtractTimerMs = 25;
 
 // One slice. Precondition: extraction.packageStream is open.
 //   0 failed, a box was shown, packageStream closed (the wizard rolls back)

@@ -8,6 +8,7 @@
 #include "package/error_boxes.h"
 #include "package/existing_files.h"
 #include "package/extract_member.h"
+#include "package/extraction_pump.h"
 #include "package/extraction_state.h"
 #include "package/open_package.h"
 #include "resources/resource_ids.h"

@@ -3,14 +3,12 @@
 #pragma once
 #include <windows.h>
 
-#include "package/extraction_pump.h"
-
 namespace vorn {
 
-// The pump's message and timer on the wizard dialog, by the wizard's names.
-constexpr UINT WM_EXTRACTSTEP = kExtractStepMessage;  // posted: run one PumpSlice
-constexpr UINT_PTR IDT_EXTRACT = kExtractTimer;       // one-shot: post the next WM_EXTRACTSTEP
-static_assert(WM_EXTRACTSTEP == WM_USER + 102 && IDT_EXTRACT == 1125);
+// The pump's message and timer on the wizard dialog.
+constexpr UINT WM_EXTRACTSTEP = WM_USER + 102;  // posted: run one PumpSlice
+constexpr UINT_PTR IDT_EXTRACT = 1125;          // one-shot: post the next WM_EXTRACTSTEP
+constexpr UINT kExtractTimerMs = 25;
 
 void RunInstall(HWND dialog);
 void CancelOrAbort(HWND dialog);
