@@ -34,12 +34,10 @@ void SeedIgnoreList(const char* folder)
 
 void LaunchClient(const char* folder)
 {
-    char workingFolder[kPathSize];
     char path[kPathSize];
-    lstrcpynA(workingFolder, folder, kPathSize);
     wsprintfA(path, "%s\\vorn32.exe", folder);
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    ShellExecuteA(nullptr, "open", path, "", workingFolder, SW_SHOW);
+    ShellExecuteA(nullptr, "open", path, "", folder, SW_SHOW);
     SetErrorMode(0);
 }
 
