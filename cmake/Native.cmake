@@ -1,5 +1,5 @@
-# Native tree: packer, native tests, benchmarks, and the Windows tree as an
-# external project that uses the packer built here. -DVORN_PAYLOAD=DIR packs
+# Native tree: packer, native tests, benchmarks, and the two Windows trees as
+# external projects that use the packer built here. -DVORN_PAYLOAD=DIR packs
 # the ten files of DIR into the installer instead of the demo payload.
 include(ExternalProject)
 find_package(GTest REQUIRED)
@@ -10,20 +10,29 @@ add_subdirectory(packer)
 add_subdirectory(tests)
 add_subdirectory(bench)
 
-ExternalProject_Add(windows
-  SOURCE_DIR ${CMAKE_SOURCE_DIR}
-  BINARY_DIR ${CMAKE_BINARY_DIR}/windows
-  CMAKE_ARGS
-    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
-    -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
-    -DVORNPACK=$<TARGET_FILE:vornpack>
-    -DVORN_WINE_DIR=${CMAKE_BINARY_DIR}/wine
-    -DVORN_PAYLOAD=${VORN_PAYLOAD}
-  BUILD_ALWAYS ON
-  INSTALL_COMMAND ""
-  DEPENDS vornpack)
+# Two Windows trees from the same sources: build/windows (i686, the product:
+# the shipped installer is the 32-bit one) and build/windows64 (x86_64, the
+# twin that runs where the kernel cannot run 32-bit programs, and everywhere
+# else too so that it never rots). Each has its own Wine prefix.
+#   vorn_add_windows_tree(<name> <toolchain file> <wine folder>)
+function(vorn_add_windows_tree name toolchain wine_dir)
+  ExternalProject_Add(${name}
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${CMAKE_BINARY_DIR}/${name}
+    CMAKE_ARGS
+      -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/${toolchain}
+      -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+      -DVORNPACK=$<TARGET_FILE:vornpack>
+      -DVORN_WINE_DIR=${CMAKE_BINARY_DIR}/${wine_dir}
+      -DVORN_PAYLOAD=${VORN_PAYLOAD}
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND ""
+    DEPENDS vornpack)
+  # The tree registers its Wine tests in its tests folder; ctest here reads
+  # them from there.
+  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY TEST_INCLUDE_FILES
+    ${CMAKE_BINARY_DIR}/${name}/tests/CTestTestfile.cmake)
+endfunction()
 
-# The Windows tree registers its Wine tests in its tests folder; ctest here
-# reads them from there.
-set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
-  ${CMAKE_BINARY_DIR}/windows/tests/CTestTestfile.cmake)
+vorn_add_windows_tree(windows mingw-i686.cmake wine)
+vorn_add_windows_tree(windows64 mingw-x86_64.cmake wine64)

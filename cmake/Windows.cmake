@@ -1,5 +1,6 @@
-# Windows tree (mingw-w64 i686): the core for 32-bit Windows, the demo
-# client, the package, the installer and the tests that run under Wine.
+# Windows tree (mingw-w64 i686, or its x86_64 twin): the core for Windows,
+# the demo client, the package, the installer and the tests that run under
+# Wine (32-bit Wine for the i686 tree, 64-bit Wine for the twin).
 if(NOT VORNPACK)
   message(FATAL_ERROR "VORNPACK must name the native packer (configure the native tree instead)")
 endif()
@@ -7,6 +8,15 @@ if(NOT VORN_WINE_DIR)
   set(VORN_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
 endif()
 enable_testing()
+# The twin's tests carry the suffix _win64; both trees' tests run through the
+# Wine runner with the tree's own prefix and loader.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(VORN_WINE_ARCH win64)
+  set(VORN_TEST_SUFFIX _win64)
+else()
+  set(VORN_WINE_ARCH win32)
+  set(VORN_TEST_SUFFIX "")
+endif()
 # Programs link statically against the compiler's runtime so that Wine needs
 # nothing but the system's own libraries.
 add_link_options(-static -static-libgcc -static-libstdc++)

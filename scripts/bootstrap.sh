@@ -2,7 +2,8 @@
 # Installs what building and testing need on Debian 12; quiet when all is there.
 set -eu
 packages="cmake g++ make googletest libgtest-dev libbenchmark-dev gzip
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine64
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick x11-apps"
 missing=""
 for p in $packages; do

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds both trees (native and Windows) into build/.
+# Configures and builds the native tree and both Windows trees into build/.
 set -eu
 cd "$(dirname "$0")/.."
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >build-configure.log 2>&1 || { cat build-configure.log >&2; exit 1; }

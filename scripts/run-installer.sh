@@ -6,27 +6,31 @@
 # page (Welcome, License, Options, Progress, Finish) is saved as PNG into
 # build/screenshots/. Both use their own Wine prefix, build/wine-run, where
 # the installer is copied to C:\ and installs into C:\Vorn.
+# The installer is the 32-bit product; on a machine whose kernel cannot run
+# 32-bit programs, its 64-bit twin runs the same way (prefix build/wine-run64).
 #   scripts/run-installer.sh            BUILD=<folder> picks another build tree
 set -eu
 cd "$(dirname "$0")/.."
-build=${BUILD:-build}
-installer=$PWD/$build/windows/vornsetup.exe
-tour=$PWD/$build/windows/tests/e2e_tour.exe
-payload=$PWD/$build/windows/package/payload
+build=$PWD/${BUILD:-build}
+if [ -n "${DISPLAY:-}" ]; then export VORN_OWN_DISPLAY=0; fi
+. tests/wine/choose-tree.sh
+choose_tree "$build" wine-run
+installer=$build/$tree/vornsetup.exe
+tour=$build/$tree/tests/e2e_tour.exe
+payload=$build/$tree/package/payload
 for f in "$installer" "$tour"; do
   [ -f "$f" ] || { echo "run-installer: $f is missing; run scripts/build.sh first" >&2; exit 1; }
 done
-export VORN_WINE_DIR=$PWD/$build/wine-run
 wine_run=tests/wine/run-in-wine.sh
 
 if [ -n "${DISPLAY:-}" ]; then
-  export VORN_OWN_DISPLAY=0 VORN_WINE_TIMEOUT=86400
+  export VORN_WINE_TIMEOUT=86400
   "$wine_run" --setup
   cp "$installer" "$VORN_WINE_DIR/prefix/drive_c/vornsetup.exe"
   exec "$wine_run" 'C:\vornsetup.exe'
 fi
 
-shots=$PWD/$build/screenshots
+shots=$build/screenshots
 handshake=$(mktemp -d)
 rm -rf "$shots"; mkdir -p "$shots"
 "$wine_run" --setup

@@ -2,15 +2,19 @@
 # Runs a Windows program under Wine for the tests: one quiet, self-contained
 # prefix per build tree, a headless X server when no display is given, a
 # timeout on every run, and the program's exit code passed through.
+# For the 32-bit tree, a probe decides once per --setup whether this machine
+# can run 32-bit programs at all; where it cannot, every run says why and
+# exits 77, which ctest reports as skipped.
 #   run-in-wine.sh PROGRAM.exe [ARGS...]   run one program
-#   run-in-wine.sh --setup                 create the prefix and start the servers
+#   run-in-wine.sh --setup                 create the prefix, start the servers, probe
 #   run-in-wine.sh --shutdown              stop the Wine server and the X server
+#   run-in-wine.sh --can-run               probe afresh: exit 0 where this tree's
+#                                          programs can run here, else print why
+# VORN_WINE_PROBE names the tiny 32-bit program the probe runs;
+# VORN_WINE32=off makes the probe answer no, as on a machine without 32-bit support.
 set -u
-root=${VORN_WINE_DIR:?VORN_WINE_DIR names the folder for the Wine prefix}
-mkdir -p "$root"
-export HOME=$root/home WINEPREFIX=$root/prefix WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winhlp32.exe=d"
-mkdir -p "$HOME"
+. "$(dirname "$0")/wine-env.sh"
+verdict=$root/wine32-verdict
 
 start_display() {
   if [ -n "${DISPLAY:-}" ] && [ "${VORN_OWN_DISPLAY:-1}" = 0 ]; then return; fi
@@ -30,28 +34,70 @@ start_display() {
 make_prefix() {
   [ -f "$WINEPREFIX/.vorn-ready" ] && return
   rm -rf "$WINEPREFIX"
-  timeout 300 wineboot -i >"$root/wineboot.log" 2>&1 9>&- || { cat "$root/wineboot.log" >&2; exit 1; }
+  timeout 300 "$loader" wineboot -i >"$root/wineboot.log" 2>&1 9>&- || { cat "$root/wineboot.log" >&2; exit 1; }
   # Without a window manager every window close costs seconds.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 9>&-
-  timeout 60 wineserver -w 9>&- || true
+  "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 9>&-
+  timeout 60 "$server" -w 9>&- || true
   touch "$WINEPREFIX/.vorn-ready"
+}
+
+# Writes the verdict: "yes", or the reason why 32-bit programs cannot run.
+# The loader is an i386 Linux program; a kernel without 32-bit support
+# refuses it at once ("Exec format error"). A loader that starts is not
+# enough: the probe program itself must run and report a 32-bit process.
+probe_wine32() {
+  local no="this kernel cannot run 32-bit programs"
+  if [ "${VORN_WINE32:-}" = off ]; then
+    echo "$no (forced by VORN_WINE32=off)" >"$verdict"; return
+  fi
+  if ! timeout 30 "$loader" --version >/dev/null 2>&1 9>&-; then
+    echo "$no ($loader does not start)" >"$verdict"; return
+  fi
+  start_display; make_prefix
+  local probe=${VORN_WINE_PROBE:?VORN_WINE_PROBE names the 32-bit probe program}
+  if timeout 60 "$loader" "$probe" >/dev/null 2>&1 9>&-; then
+    echo yes >"$verdict"
+  else
+    echo "$no (the 32-bit probe program did not run)" >"$verdict"
+  fi
+}
+
+can_run() {
+  [ "$arch" = win64 ] && return 0
+  [ -f "$verdict" ] || (exec 9>"$root/lock"; flock 9; [ -f "$verdict" ] || probe_wine32)
+  [ "$(cat "$verdict")" = yes ]
+}
+
+skip_unless_can_run() {
+  can_run && return
+  echo "skipped: $(cat "$verdict"); the 64-bit twin's _win64 tests run instead"
+  exit $skip_code
 }
 
 case "${1:-}" in
   --setup)
     exec 9>"$root/lock"; flock 9
-    start_display; make_prefix; exit 0 ;;
+    rm -f "$verdict"
+    [ "$arch" = win64 ] || probe_wine32
+    flock -u 9
+    skip_unless_can_run
+    flock 9; start_display; make_prefix; exit 0 ;;
   --shutdown)
-    WINEPREFIX=$root/prefix wineserver -k 2>/dev/null
+    "$server" -k >/dev/null 2>&1
     [ -f "$root/xvfb.pid" ] && kill "$(cat "$root/xvfb.pid")" 2>/dev/null
     rm -f "$root/display" "$root/xvfb.pid"; exit 0 ;;
+  --can-run)
+    rm -f "$verdict"
+    can_run || { cat "$verdict"; exit 1; }
+    exit 0 ;;
 esac
 
+skip_unless_can_run
 (exec 9>"$root/lock"; flock 9; start_display; make_prefix) || exit 1
 start_display
 out=$(mktemp -d)
 # Never pipe a Wine program: what it starts would inherit the pipe.
-timeout "${VORN_WINE_TIMEOUT:-300}" wine "$@" >"$out/stdout" 2>"$out/stderr"
+timeout "${VORN_WINE_TIMEOUT:-300}" "$loader" "$@" >"$out/stdout" 2>"$out/stderr"
 rc=$?
 cat "$out/stdout"; grep -v -e '^[0-9a-f]*:err:' -e '^$' "$out/stderr" >&2
 rm -rf "$out"
