@@ -15,6 +15,16 @@ inline int NextByte(FILE* stream)
 #endif
 }
 
+// True once a read or write on the stream has failed (the flag stays set).
+inline bool StreamFailed(FILE* stream)
+{
+#if defined(__GLIBC__)
+    return ferror_unlocked(stream) != 0;
+#else
+    return ferror(stream) != 0;
+#endif
+}
+
 // True when the byte was written.
 inline bool PutByte(FILE* stream, int byte)
 {

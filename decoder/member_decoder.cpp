@@ -15,16 +15,22 @@ struct MemberDecoder {
     FILE* input;
     uint16_t bitBuffer;  // pending bits, left-aligned
     uint16_t bitCount;
+    bool readFailed;  // the input reported an error: what follows is not the member
     uint8_t ring[kRingSize];
 };
 
-// Tops the bit buffer up to more than eight bits; end of input reads as zeros.
+// Tops the bit buffer up to more than eight bits. End of input reads as
+// zeros (the format has no end code); a failed read also gives EOF, so it is
+// told apart here and remembered for the decode loop to stop on.
 inline void Refill(MemberDecoder& d)
 {
     while (d.bitCount <= 8) {
         int b = NextByte(d.input);
-        if (b == EOF)
+        if (b == EOF) {
             b = 0;
+            if (StreamFailed(d.input))
+                d.readFailed = true;
+        }
         d.bitBuffer = static_cast<uint16_t>(d.bitBuffer | (b << (8 - d.bitCount)));
         d.bitCount = static_cast<uint16_t>(d.bitCount + 8);
     }
@@ -87,6 +93,7 @@ bool DecodeMember(FILE* input, FILE* output, const MemberProgressSink& sink)
     d.input = input;
     d.bitBuffer = 0;
     d.bitCount = 0;
+    d.readFailed = false;
     ResetTree(d.tree);
     std::memset(d.ring, kPresetByte, kStartPosition);
 
@@ -99,6 +106,11 @@ bool DecodeMember(FILE* input, FILE* output, const MemberProgressSink& sink)
     uint32_t done = 0;
     while (done < size) {
         int s = DecodeSymbol(d);
+        int offset = s < kFirstMatchSymbol ? 0 : DecodeOffset(d);
+        // Bits after a failed read are zeros, not the member's: nothing decoded
+        // from them is written, and the member fails.
+        if (d.readFailed)
+            return false;
         if (s < kFirstMatchSymbol) {
             if (!PutByte(output, s))
                 return false;
@@ -106,7 +118,7 @@ bool DecodeMember(FILE* input, FILE* output, const MemberProgressSink& sink)
             r = (r + 1) & kRingMask;
             ++done;
         } else {
-            int src = (r - DecodeOffset(d) - 1) & kRingMask;
+            int src = (r - offset - 1) & kRingMask;
             // One byte at a time: an overlapping source repeats what this copy wrote.
             for (int k = 0, len = MatchLength(s); k < len; ++k) {
                 uint8_t c = d.ring[(src + k) & kRingMask];

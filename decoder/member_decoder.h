@@ -15,9 +15,10 @@ struct MemberProgressSink {
 };
 
 // Decodes the member stream at input's position into output. False when the
-// header cannot be read or declares size 0, or when a write fails. A bit
-// stream that ends early reads as zero bits. The last match is copied whole,
-// so output may run up to 59 bytes past the declared size.
+// header cannot be read or declares size 0, when the input reports a read
+// error anywhere in the member, or when a write fails. A bit stream that ends
+// early (end of input, no error) reads as zero bits. The last match is copied
+// whole, so output may run up to 59 bytes past the declared size.
 bool DecodeMember(FILE* input, FILE* output, const MemberProgressSink& sink);
 
 }  // namespace vorn

@@ -247,6 +247,64 @@ long FindMarkerFault(const Bytes& stream)
     return m.matched ? static_cast<long>(stream.size()) : -1;
 }
 
+namespace {
+
+// The item whose code holds a bit of the bit stream: the last that starts at
+// or before it.
+size_t ItemAt(const std::vector<Item>& items, size_t bit)
+{
+    auto next = std::upper_bound(items.begin(), items.end(), bit,
+                                 [](size_t b, const Item& item) { return b < item.bit; });
+    return static_cast<size_t>(next - items.begin()) - 1;
+}
+
+// True when a match could start at some data position below end: its three
+// bytes stand earlier within the ring's reach, in the data or the preset spaces.
+bool AnyMatchBefore(const Bytes& data, size_t end)
+{
+    Bytes buffer(kStartPosition, kPresetByte);
+    buffer.insert(buffer.end(), data.begin(), data.end());
+    for (size_t p = kStartPosition; p < kStartPosition + end && p + kShortestMatch <= buffer.size(); ++p) {
+        for (size_t q = p > kRingSize ? p - kRingSize : 0; q < p; ++q)
+            if (std::equal(buffer.begin() + q, buffer.begin() + q + kShortestMatch, buffer.begin() + p))
+                return true;
+    }
+    return false;
+}
+
+// Why the data cannot be packed, in words a maintainer can act on: where the
+// marker forms, whether any coding could avoid it, and what helps.
+std::string RefusalReason(const Bytes& data, const std::vector<Item>& items, long fault)
+{
+    // The marker's bits in the bit stream, which starts after the 4-byte
+    // header (whose last byte, 0 below 16 MB, takes no part in a marker).
+    size_t firstBit = static_cast<size_t>(fault - 4) * 8;
+    size_t lastItem = ItemAt(items, firstBit + kMarkerLength * 8 - 1);
+    size_t first = items[ItemAt(items, firstBit)].dataPosition;
+    size_t last = (lastItem + 1 < items.size() ? items[lastItem + 1].dataPosition : data.size()) - 1;
+    auto range = [](size_t from, size_t to) { return std::to_string(from) + "-" + std::to_string(to); };
+    std::string marker = std::string("the package marker \"") + PackageMarker + "\"";
+    std::string at = " at byte " + std::to_string(fault) + " of the member stream";
+    // Changing one of the bytes changes their coding. Bytes put in front only
+    // shift it, by whole bytes when their own codes are whole bytes long (a
+    // fresh tree codes 0x74-0xFF in 8 bits), and may leave the codes behind
+    // them as they were: the marker then forms again, further on.
+    constexpr const char* kWhatHelps =
+        "changing one of them changes their coding, while bytes added in front only shift it and may "
+        "leave the marker in place";
+    // Without a match to take, every byte up to the marker is a literal whose
+    // code the bytes before it fix: then no coding at all avoids the marker.
+    if (!AnyMatchBefore(data, last + 1))
+        return "cannot be packed: the codes of its bytes " + range(first, last) + " form " + marker + at +
+               ", and no coding of bytes " + range(0, last) +
+               " avoids it (they repeat no three bytes and hold no run of three spaces, so each can only be coded "
+               "as itself); " + kWhatHelps;
+    return "cannot be packed: " + marker + " forms in every coding tried, in the last" + at +
+           " from the codes of its bytes " + range(first, last) + "; " + kWhatHelps;
+}
+
+}  // namespace
+
 bool EncodeMember(const Bytes& data, Bytes* stream, std::string* error)
 {
     if (data.empty() || data.size() > 0xFFFFFFu) {
@@ -254,10 +312,12 @@ bool EncodeMember(const Bytes& data, Bytes* stream, std::string* error)
         return false;
     }
     std::vector<bool> noMatchAt(data.size(), false);
+    std::vector<Item> items;
+    long fault = -1;
     for (int attempt = 0; attempt < 64; ++attempt) {
-        std::vector<Item> items;
+        items.clear();
         Bytes out = Encode(data, &noMatchAt, &items);
-        long fault = FindMarkerFault(out);
+        fault = FindMarkerFault(out);
         if (fault < 0) {
             *stream = std::move(out);
             return true;
@@ -281,7 +341,7 @@ bool EncodeMember(const Bytes& data, Bytes* stream, std::string* error)
             break;
         noMatchAt[it->dataPosition] = true;
     }
-    *error = "no encoding free of the package marker was found";
+    *error = RefusalReason(data, items, fault);
     return false;
 }
 

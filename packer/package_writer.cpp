@@ -1,8 +1,11 @@
 // Package building and checking for the packer.
 #include "packer/package_writer.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "decoder/member_decoder.h"
@@ -38,28 +41,84 @@ void AppendMarker(Bytes& out)
     out.insert(out.end(), PackageMarker, PackageMarker + kMarkerLength);
 }
 
-// Decodes one member stream, as the pump hands it to the decoder: from a file.
-bool DecodeStream(const Bytes& stream, Bytes* decoded)
+// A temporary file in the maintainer's temporary folder ($TMPDIR, else /tmp;
+// tmpfile() would ignore $TMPDIR), unlinked at once so that it goes with its
+// stream whatever happens. Null with the reason.
+FILE* OpenTemporaryFile(std::string* path, std::string* error)
 {
-    FILE* in = tmpfile();
-    FILE* out = tmpfile();
+    const char* tmpdir = getenv("TMPDIR");
+    std::string folder = tmpdir && *tmpdir ? tmpdir : "/tmp";
+    std::string name = folder + "/vornpack-XXXXXX";
+    int fd = mkstemp(name.data());
+    if (fd < 0) {
+        *error = "cannot create a temporary file in " + folder + ": " + strerror(errno);
+        return nullptr;
+    }
+    unlink(name.c_str());
+    FILE* f = fdopen(fd, "w+b");
+    if (!f) {
+        *error = "cannot open the temporary file " + name + ": " + strerror(errno);
+        close(fd);
+        return nullptr;
+    }
+    *path = name;
+    return f;
+}
+
+// Closes a temporary stream; a close that fails (a write-back that did not
+// fit) fails the check when nothing else has.
+void CloseTemporary(FILE* f, const std::string& path, bool* ok, std::string* error)
+{
+    if (f && fclose(f) != 0 && *ok) {
+        *error = "not checked: cannot close the temporary file " + path + ": " + strerror(errno);
+        *ok = false;
+    }
+}
+
+// Decodes one member stream as the pump hands it to the decoder: from a file
+// into a file. Every write to the two temporary files is checked, so that a
+// full temporary folder fails the check instead of feeding the decoder a
+// short stream whose missing bytes decode as zeros. False with the reason:
+// "does not decode", or "not checked: " and the temporary file's fault.
+bool DecodeStream(const Bytes& stream, Bytes* decoded, std::string* error)
+{
+    std::string inPath, outPath;
+    FILE* in = OpenTemporaryFile(&inPath, error);
+    FILE* out = in ? OpenTemporaryFile(&outPath, error) : nullptr;
     bool ok = in && out;
+    if (!ok)
+        *error = "not checked: " + *error;
+    auto fail = [&](const std::string& what, const std::string& path) {
+        *error = "not checked: " + what + path + ": " + strerror(errno);
+        ok = false;
+    };
+    if (ok && (fwrite(stream.data(), 1, stream.size(), in) != stream.size() || fflush(in) != 0))
+        fail("cannot write the member stream to the temporary file ", inPath);
     if (ok) {
-        fwrite(stream.data(), 1, stream.size(), in);
         rewind(in);
         MemberProgressSink quiet = {[](void*) { return 1; }, [](void*, uint32_t, uint32_t) {},
                                     [](void*) {}, nullptr};
-        ok = DecodeMember(in, out, quiet);
+        bool decodes = DecodeMember(in, out, quiet);
+        if (ferror(out) || fflush(out) != 0)
+            fail("cannot write the decoded bytes to the temporary file ", outPath);
+        else if (ferror(in))
+            fail("cannot read the temporary file ", inPath);
+        else if (!decodes) {
+            *error = "does not decode";
+            ok = false;
+        }
+    }
+    if (ok) {
         rewind(out);
         decoded->clear();
         int c;
         while ((c = getc(out)) != EOF)
             decoded->push_back(static_cast<uint8_t>(c));
+        if (ferror(out))
+            fail("cannot read the temporary file ", outPath);
     }
-    if (in)
-        fclose(in);
-    if (out)
-        fclose(out);
+    CloseTemporary(in, inPath, &ok, error);
+    CloseTemporary(out, outPath, &ok, error);
     return ok;
 }
 
@@ -161,8 +220,9 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
     for (size_t i = 0; i < members.size(); ++i) {
         Bytes decoded;
         const char* name = kMemberNames[i];
-        if (!DecodeStream(members[i], &decoded)) {
-            *error = path + ": member " + std::to_string(i) + " (" + name + ") does not decode";
+        std::string fault;
+        if (!DecodeStream(members[i], &decoded, &fault)) {
+            *error = path + ": member " + std::to_string(i) + " (" + name + ") " + fault;
             return false;
         }
         if (decoded.size() != DeclaredSize(members[i])) {

@@ -1,5 +1,6 @@
 // vornpack: the maintainer's tool that packs a payload folder into the
 // package the installer carries, and checks packages and installers.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -168,14 +169,9 @@ int UnpackMember(int argc, char** argv)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// Runs the command named by argv[1]; 2 for a usage error.
+int Run(int argc, char** argv)
 {
-    if (argc < 2) {
-        fputs(kUsage, stderr);
-        return 2;
-    }
     std::string command = argv[1];
     int rest = argc - 2;
     char** args = argv + 2;
@@ -189,4 +185,20 @@ int main(int argc, char** argv)
         return UnpackMember(rest, args);
     fputs(kUsage, stderr);
     return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        fputs(kUsage, stderr);
+        return 2;
+    }
+    int status = Run(argc, argv);
+    // The report is output too: a verdict that could not be written out (a
+    // full disk under a redirected output) is no success.
+    if (status == 0 && (fflush(stdout) != 0 || ferror(stdout)))
+        return Fail(std::string("standard output: cannot write: ") + strerror(errno));
+    return status;
 }

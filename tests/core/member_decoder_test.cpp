@@ -1,7 +1,15 @@
-// The member decoder against worked vectors, hostile headers and truncated
-// streams, and the adaptive tree's invariants across its rebuilds.
+// The member decoder against worked vectors, hostile headers, truncated
+// streams and streams that fail part-way, and the adaptive tree's invariants
+// across its rebuilds.
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -79,6 +87,83 @@ TEST(DecodeMember, EarlyEndOfBitsReadsAsZeros)
     EXPECT_TRUE(d.ok);
     EXPECT_GE(d.output.size(), 300u);
     EXPECT_LE(d.output.size(), 300u + 59u);
+}
+
+// A member file read through a stream whose reads fail after the member's
+// first n bytes, as a failing disk's would. A lead byte read through a buffer
+// of n + 1 bytes leaves exactly those n bytes buffered; then a descriptor open
+// only for writing is put under the stream, so the system refuses its next
+// refill. With n = 0 the very first read is refused.
+class FailingInput {
+public:
+    FailingInput(const Bytes& member, size_t n) : file_("failing.in", WithLead(member)), buffer_(n + 1)
+    {
+        stream_ = file_.Open("rb");
+        if (n > 0) {
+            setvbuf(stream_, buffer_.data(), _IOFBF, buffer_.size());
+            getc(stream_);
+        }
+        FILE* writeOnly = deadEnd_.Open("wb");
+#if defined(_WIN32)
+        _dup2(_fileno(writeOnly), _fileno(stream_));
+#else
+        dup2(fileno(writeOnly), fileno(stream_));
+#endif
+        fclose(writeOnly);
+    }
+    ~FailingInput() { fclose(stream_); }
+    FILE* Stream() const { return stream_; }
+
+private:
+    static Bytes WithLead(Bytes member)
+    {
+        member.insert(member.begin(), 0xAA);
+        return member;
+    }
+    ScratchFile file_;
+    ScratchFile deadEnd_{"dead-end"};
+    std::vector<char> buffer_;
+    FILE* stream_ = nullptr;
+};
+
+TEST(DecodeMember, ReadErrorAnywhereInTheMemberFails)
+{
+    // A declared size far beyond what 600 bytes of bits give, so that the
+    // decoder reads every byte and then runs into the end of the input.
+    Bytes member = {0x20, 0x4E, 0x00, 0x00};  // 20000
+    std::mt19937 random(13);
+    for (int i = 0; i < 600; ++i)
+        member.push_back(static_cast<unsigned char>(random()));
+
+    // Read to its end without an error, the same bytes decode (zeros past the end).
+    RecordingSink plainSink;
+    Decoded plain = Decode(member, plainSink);
+    ASSERT_TRUE(plain.ok);
+    ASSERT_GE(plain.output.size(), 20000u);
+
+    const size_t failAfter[] = {0, 1, 3, 4, 5, 6, 100, 303, 603, member.size()};
+    for (size_t n : failAfter) {
+        {   // the stream itself: n bytes, then an error rather than the end
+            FailingInput probe(member, n);
+            size_t got = 0;
+            while (getc(probe.Stream()) != EOF)
+                ++got;
+            ASSERT_EQ(got, n) << "fixture, error after " << n;
+            ASSERT_TRUE(ferror(probe.Stream())) << "fixture, error after " << n;
+        }
+        FailingInput input(member, n);
+        ScratchFile out("member.out");
+        FILE* fout = out.Open("wb");
+        RecordingSink sink;
+        bool ok = DecodeMember(input.Stream(), fout, sink.Sink());
+        fclose(fout);
+        EXPECT_FALSE(ok) << "error after " << n << " bytes";
+        EXPECT_EQ(sink.repaints, 0) << "error after " << n << " bytes";
+        Bytes written = out.Read();
+        EXPECT_TRUE(written.size() <= plain.output.size() &&
+                    std::equal(written.begin(), written.end(), plain.output.begin()))
+            << "error after " << n << " bytes: only what came before the error is written";
+    }
 }
 
 TEST(DecodeMember, ReportsAtMultiplesOfTheStep)

@@ -1,6 +1,8 @@
 // The pump on real folders: whole extractions, slicing, the closing pair,
-// abort and resume, help index clean-up, temporary-file placement.
+// abort and resume, a temporary file whose reading fails, help index
+// clean-up, temporary-file placement.
 #include <gtest/gtest.h>
+#include <io.h>
 
 #include <algorithm>
 
@@ -159,6 +161,70 @@ TEST_F(PumpTest, FewerThanTenMembersEndingWithoutClosingPairAreUndone)
     EXPECT_EQ(extraction.memberIndex, 0);
     EXPECT_EQ(extraction.packageStream, nullptr);
     EXPECT_FALSE(Exists(target)) << "a package short of members is no success: all undone";
+}
+
+// The msvcrt descriptor open on path (the same file by volume and index), or -1.
+int DescriptorOn(const std::string& path)
+{
+    HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    BY_HANDLE_FILE_INFORMATION want, have;
+    bool known = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &want);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    for (int fd = 3; known && fd < 256; ++fd) {
+        auto open = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+        if (open != INVALID_HANDLE_VALUE && GetFileInformationByHandle(open, &have) &&
+            have.dwVolumeSerialNumber == want.dwVolumeSerialNumber &&
+            have.nFileIndexHigh == want.nFileIndexHigh && have.nFileIndexLow == want.nFileIndexLow)
+            return fd;
+    }
+    return -1;
+}
+
+// Member 1's temporary file fails to read part-way, as on a failing disk.
+// Windows has no file whose reads fail on demand, so the test makes the
+// engine's own stream fail: when the decoder asks for the member bar's width
+// it has read the header through the stream WriteMember opened (and msvcrt
+// has buffered its first 4096 bytes); a handle open only for writing is then
+// put under that stream's descriptor, and the system refuses its next refill.
+struct ReadFault {
+    std::string writeOnlyFile;
+    bool injected = false;
+    int reportsBefore = 0;  // member bar reports when the fault was put in
+} readFault;
+
+TEST_F(PumpTest, TemporaryFileFailingToReadGivesFiveAndUndoesTheRun)
+{
+    std::vector<Bytes> members = SplitMembers(DemoPackage());
+    ASSERT_GT(members[1].size(), 4096u + 1000u) << "member 1 must outgrow one stream buffer";
+    readFault = ReadFault{dir / "write-only", false, 0};
+    extractionUi.memberBar.BarWidth = [](void*) {
+        if (extraction.memberIndex == 1 && !readFault.injected) {
+            int fd = DescriptorOn(extraction.tempPath);
+            FILE* writeOnly = fopen(readFault.writeOnlyFile.c_str(), "wb");
+            readFault.injected = fd >= 0 && writeOnly && _dup2(_fileno(writeOnly), fd) == 0;
+            if (writeOnly)
+                fclose(writeOnly);
+            readFault.reportsBefore = ui.memberReports;
+        }
+        return 160;
+    };
+    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
+    std::string target = dir / "Vorn";
+    ASSERT_EQ(StartInstall(target, package), StepDone);
+    EXPECT_EQ(DrivePump().result, StepFailed);
+    ASSERT_TRUE(readFault.injected) << "the temporary stream was not found";
+    EXPECT_GT(ui.memberReports, readFault.reportsBefore) << "the decode ran part-way before the refused read";
+    EXPECT_EQ(ui.errors, std::vector<int>{5});
+    EXPECT_EQ(ui.statuses.back(), "Extracting file: vorn.hlp");
+    EXPECT_FALSE(Exists(target + "\\vorn.hlp")) << "no wrong installed file";
+    EXPECT_FALSE(Exists(target + "\\vorn32.exe")) << "the member written before is undone";
+    EXPECT_FALSE(Exists(target)) << "the folder this run created is removed";
+    EXPECT_FALSE(Exists(extraction.tempPath));
+    EXPECT_EQ(extraction.packageStream, nullptr);
+    EXPECT_EQ(extraction.memberIndex, 0);
 }
 
 // Puts a slice end inside member 2, so that one slice leaves members 0 and 1 written.

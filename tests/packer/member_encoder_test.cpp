@@ -128,6 +128,44 @@ TEST(MemberEncoder, RefusesEmptyData)
     EXPECT_EQ(error, "empty file");
 }
 
+TEST(MemberEncoder, RefusesDataWhoseEveryCodingFormsTheMarker)
+{
+    // Seven bytes without a repeat or a space: seven literals are their only
+    // coding, and the bits of the first four spell the marker.
+    const std::string seven = "\xb5\xc6\xc2\xbd\x99\x4b\x8c";
+    const std::string helps = "changing one of them changes their coding, while bytes added in front only "
+                              "shift it and may leave the marker in place";
+    auto refusal = [&](const char* bytes, const char* at, const char* prefix) {
+        return std::string("cannot be packed: the codes of its bytes ") + bytes +
+               " form the package marker \"ARNI\" at byte " + at + " of the member stream, and no coding of bytes " +
+               prefix + " avoids it (they repeat no three bytes and hold no run of three spaces, so each can "
+               "only be coded as itself); " + helps;
+    };
+    struct Case {
+        const char* name;
+        std::string data;
+        std::string error;  // empty: packed
+    };
+    const Case cases[] = {
+        {"the seven bytes", seven, refusal("0-3", "4", "0-3")},
+        {"anything after them", seven + "more text", refusal("0-3", "4", "0-3")},
+        {"three bytes in front with 8-bit codes: the marker shifts by three bytes", "xyz" + seven,
+         refusal("3-6", "7", "0-6")},
+        {"one byte in front with a 9-bit code", "A" + seven, ""},
+        {"the first byte changed", "\xb6" + seven.substr(1), ""},
+    };
+    for (const Case& c : cases) {
+        Bytes stream;
+        std::string error;
+        bool packed = EncodeMember(Bytes(c.data.begin(), c.data.end()), &stream, &error);
+        EXPECT_EQ(packed, c.error.empty()) << c.name;
+        EXPECT_EQ(error, c.error) << c.name;
+        if (packed) {
+            EXPECT_EQ(FindMarkerFault(stream), -1) << c.name;
+        }
+    }
+}
+
 TEST(MemberEncoder, FindsMarkerFaults)
 {
     struct Case { std::string stream; long fault; };
