@@ -46,7 +46,8 @@ add_library(vornengine STATIC
   package/extraction_pump.cpp
   package/extraction_state.cpp
   package/file_ops.cpp
-  package/member_path.cpp)
+  package/member_path.cpp
+  package/temp_file.cpp)
 target_link_libraries(vornengine PUBLIC vornwin)
 
 # The package check compares with the CRC of one package, from the header

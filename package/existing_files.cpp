@@ -10,6 +10,7 @@
 #include "package/extraction_state.h"
 #include "package/file_ops.h"
 #include "package/member_path.h"
+#include "package/temp_file.h"
 
 namespace vorn {
 namespace {
@@ -78,9 +79,8 @@ int CheckExistingFile(const char* destPath)
 
 void RollBack()
 {
-    CloseStream(extraction.tempStream);
+    DeleteTempFile(extraction.tempStream, extraction.tempPath);
     CloseStream(extraction.packageStream);
-    DeleteWithRetry(extraction.tempPath);
     // Only the files this run wrote go: a settings file left in place, or a
     // member never reached, is not this run's to delete.
     while (extraction.memberIndex > 0) {

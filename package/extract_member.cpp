@@ -50,7 +50,7 @@ void ShowScanStatus()
     extractionUi.SetStatus(text);
 }
 
-int ExtractMember(const char* tempPath)
+int ExtractMember(const char* tempPath, int tempBytes)
 {
     char text[kPathSize + 32];
     wsprintfA(text, "Extracting file: %s%s", scanned.name, scanned.extension);
@@ -65,7 +65,7 @@ int ExtractMember(const char* tempPath)
     }
     if (p == StepBackupFailed)
         return StepBackupFailed;
-    if (!WriteMember(tempPath, destPath))
+    if (!WriteMember(tempPath, tempBytes, destPath))
         return StepFailed;
     extraction.memberWritten[extraction.memberIndex] = 1;
     DeleteHelpIndex(extraction.memberIndex, destPath);
@@ -73,12 +73,21 @@ int ExtractMember(const char* tempPath)
     return StepDone;
 }
 
-int WriteMember(const char* tempPath, const char* destPath)
+int WriteMember(const char* tempPath, int tempBytes, const char* destPath)
 {
     FILE* in = fopen(tempPath, "rb");
     if (!in) {
         RollBack();
         extractionUi.ShowError(3);
+        return 0;
+    }
+    // Anything but the bytes the pump copied means the file was changed from
+    // outside the run; the decoder would read on past a short file as zeros
+    // and install a wrong file without a word.
+    if (FileLength(in) != tempBytes) {
+        fclose(in);
+        RollBack();
+        extractionUi.ShowError(5);
         return 0;
     }
     FILE* out = fopen(destPath, "wb");

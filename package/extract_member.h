@@ -9,13 +9,15 @@ namespace vorn {
 // the member's name and extension for its "Extracting file:" line.
 void ShowScanStatus();
 
-// Handles member memberIndex from the temporary file: 1 handled (written, or
-// its existing file kept) and memberIndex advanced; 2 a backup step failed and
-// was reported; 0 failed, the rollback ran and a box was shown.
-int ExtractMember(const char* tempPath);
+// Handles member memberIndex from the temporary file, into which the pump
+// copied tempBytes bytes: 1 handled (written, or its existing file kept) and
+// memberIndex advanced; 2 a backup step failed and was reported; 0 failed,
+// the rollback ran and a box was shown.
+int ExtractMember(const char* tempPath, int tempBytes);
 
-// Decodes the temporary file into destPath: 1 written; 0 failed, the rollback
-// ran and box [3], [4] or [5] was shown.
-int WriteMember(const char* tempPath, const char* destPath);
+// Decodes the temporary file, which must hold exactly tempBytes bytes, into
+// destPath: 1 written; 0 failed, the rollback ran and box [3], [4] or [5]
+// was shown.
+int WriteMember(const char* tempPath, int tempBytes, const char* destPath);
 
 }  // namespace vorn

@@ -1,8 +1,6 @@
 // The extraction pump over the package stream.
 #include "package/extraction_pump.h"
 
-#include <windows.h>
-
 #include "common/install_state.h"
 #include "common/ui_seam.h"
 #include "decoder/byte_stream.h"
@@ -11,24 +9,12 @@
 #include "package/extraction_state.h"
 #include "package/file_ops.h"
 #include "package/marker.h"
+#include "package/temp_file.h"
 
 namespace vorn {
 namespace {
 
 constexpr int kGoOn = -1;  // internal: the slice carries on
-
-// "vorn.tmp" in the Windows temporary folder, formed afresh at every member.
-void FormTempPath()
-{
-    char folder[kTempFolderSize];
-    DWORD n = GetTempPathA(kTempFolderSize, folder);
-    // A folder longer than the buffer comes back as the size it needs, with
-    // nothing in the buffer: that counts as no temporary folder at all.
-    if (n == 0 || n >= kTempFolderSize)
-        wsprintfA(extraction.tempPath, "c:\\vorn.tmp");
-    else
-        wsprintfA(extraction.tempPath, "%svorn.tmp", folder);
-}
 
 // The temporary file could not take the member's bytes (a full disk): the
 // member would decode short and install a wrong file, so the run is undone.
@@ -68,19 +54,17 @@ bool CopyToTemp(int pending, int byte)
     return true;
 }
 
-// Closes the member's temporary file, extracts it and deletes it.
-int CloseAndExtract()
+// Extracts the member from its temporary file, then closes and deletes the
+// file. The pump's stream stays open until after the decode, so that no one
+// else can write to the file in between: its bytes are flushed, not closed.
+int ExtractFromTempFile()
 {
-    bool written = !ferror(extraction.tempStream);
-    if (fclose(extraction.tempStream) != 0)
-        written = false;
-    extraction.tempStream = nullptr;
-    if (!written)
+    if (fflush(extraction.tempStream) != 0 || ferror(extraction.tempStream))
         return FailTempWrite();
     if (extraction.memberBytes == 0)
         return FailShortPackage();  // an empty member: a closing marker came early
-    int r = ExtractMember(extraction.tempPath);
-    DeleteWithRetry(extraction.tempPath);
+    int r = ExtractMember(extraction.tempPath, extraction.memberBytes);
+    DeleteTempFile(extraction.tempStream, extraction.tempPath);
     return r;
 }
 
@@ -95,7 +79,7 @@ int FinishPump()
     if (!CopyMarkerBytes(extraction.matchLength))
         return FailTempWrite();
     extraction.matchLength = 0;
-    int r = CloseAndExtract();
+    int r = ExtractFromTempFile();
     if (r == StepDone && extraction.memberIndex < kMemberLimit)
         return FailShortPackage();
     return r;
@@ -105,7 +89,7 @@ int FinishPump()
 int AtMemberBoundary()
 {
     if (extraction.tempStream) {
-        int r = CloseAndExtract();
+        int r = ExtractFromTempFile();
         if (r != StepDone) {
             CloseStream(extraction.packageStream);
             return r;
@@ -114,8 +98,8 @@ int AtMemberBoundary()
             return FinishPump();  // the second closing marker and all after it stay unread
     }
     ShowScanStatus();
-    FormTempPath();
-    extraction.tempStream = fopen(extraction.tempPath, "wb");
+    // A file of the run's own, made afresh for every member.
+    extraction.tempStream = CreateTempFile(extraction.tempPath);
     if (!extraction.tempStream) {
         extractionUi.ShowError(11);
         CloseStream(extraction.packageStream);

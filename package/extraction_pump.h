@@ -1,6 +1,6 @@
 // The extraction pump: one slice of at most 15001 bytes of the package stream
-// per call, members copied into the temporary file "vorn.tmp" and extracted
-// at their closing markers.
+// per call, each member copied into a temporary file of the run's own
+// ("vornXXXX.tmp") and extracted at its closing marker.
 #pragma once
 
 namespace vorn {

@@ -3,17 +3,16 @@
 #include <cstdio>
 
 #include "common/install_state.h"
+#include "package/temp_file.h"
 
 namespace vorn {
 
-constexpr int kMemberLimit = 10;                   // the pump stops after the tenth member
-constexpr int kTempFolderSize = 300;                // GetTempPathA's buffer
-constexpr int kTempPathSize = kTempFolderSize + 8;  // and "vorn.tmp"
+constexpr int kMemberLimit = 10;  // the pump stops after the tenth member
 
 struct ExtractionState {
     FILE* packageStream;          // the installer file, opened a second time for the pump
-    FILE* tempStream;             // the member being copied, "wb"
-    char tempPath[kTempPathSize];
+    FILE* tempStream;             // the member being copied, "wb", held until it is extracted
+    char tempPath[kTempPathSize]; // the run's own temporary file; empty when it has none
     int matchLength;              // marker bytes matched by the last bytes read, 0..3
     int sliceCount;               // bytes read in the current slice, 0..15001
     int memberIndex;              // members handled so far, 0..10

@@ -30,6 +30,8 @@ foreach(program e2e_wizard_tests e2e_install_tests)
   target_link_libraries(${program} vorn_e2e_driver GTest::gtest)
   add_dependencies(${program} vorninstall e2e_big_installer e2e_ctl3d_probe e2e_ctl3d_loader)
 endforeach()
+# Two installers at once, in the same program as the other installations.
+target_sources(e2e_install_tests PRIVATE e2e/two_installers_test.cpp)
 
 # Everything the programs are told, as Unix paths.
 set(VORN_E2E_INPUTS

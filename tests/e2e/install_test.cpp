@@ -362,9 +362,7 @@ TEST_F(Install, AbortAnsweredYesRollsBackAndASecondInstallSucceeds)
     EXPECT_FALSE(ItemChecked(run.wizard, 157));
     EXPECT_FALSE(ItemChecked(run.wizard, 158));
     EXPECT_FALSE(FolderExists(kFolder)) << "left behind: " << testing::PrintToString(FolderEntries(kFolder));
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    EXPECT_FALSE(FileExists(std::string(temp) + "vorn.tmp"));
+    EXPECT_EQ(InstallerTemporaryFiles(), std::vector<std::string>{}) << "the run's temporary file";
 
     // The second Install, watched on the screen: the main bar only grows, and
     // the member bar shows while a member is decoded.
@@ -550,9 +548,7 @@ TEST_F(Install, DestinationThatCannotBeWrittenGivesError4AndRollsBack)
     EXPECT_EQ(run.WaitExit(), 0);
     EXPECT_TRUE(FolderExists("C:\\Vorn")) << "a folder this run did not create stays";
     EXPECT_FALSE(FolderExists(GroupFolder()));
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    EXPECT_FALSE(FileExists(std::string(temp) + "vorn.tmp"));
+    EXPECT_EQ(InstallerTemporaryFiles(), std::vector<std::string>{}) << "the run's temporary file";
 }
 
 TEST_F(Install, BackupFailuresGiveError7AndReturnToOptions)

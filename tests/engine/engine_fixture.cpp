@@ -1,7 +1,12 @@
 // Shared pieces of the engine's Wine tests.
 #include "engine_fixture.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "common/install_state.h"
 #include "common/ui_seam.h"
@@ -11,6 +16,7 @@
 #include "package/extraction_state.h"
 #include "package/file_ops.h"
 #include "package/marker.h"
+#include "package/member_table.h"
 
 namespace vorn::test {
 
@@ -49,7 +55,11 @@ bool IsFolder(const std::string& path)
 void InstallRecorder()
 {
     ui = UiRecord{};
-    extractionUi.SetStatus = [](const char* text) { ui.statuses.emplace_back(text); };
+    extractionUi.SetStatus = [](const char* text) {
+        ui.statuses.emplace_back(text);
+        if (std::strncmp(text, "Extracting file: ", 17) == 0)
+            ui.tempPaths.emplace_back(extraction.tempPath);
+    };
     extractionUi.ShowError = [](int number) { ui.errors.push_back(number); };
     extractionUi.DrawMainBar = [](FILE* stream) {
         if (!stream) {
@@ -66,6 +76,54 @@ void InstallRecorder()
     extractionUi.memberBar = {[](void*) { return 160; },
                               [](void*, uint32_t, uint32_t) { ++ui.memberReports; }, [](void*) {},
                               nullptr};
+}
+
+std::string TemporaryFolder()
+{
+    char folder[MAX_PATH] = "";
+    DWORD n = GetTempPathA(MAX_PATH, folder);
+    return n > 0 && n < MAX_PATH ? folder : "";
+}
+
+std::vector<std::string> TempFilesIn(const std::string& folder)
+{
+    std::string pattern = folder;
+    if (pattern.empty() || pattern.back() != '\\')
+        pattern += '\\';
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((pattern + "vorn*.tmp").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            names.emplace_back(found.cFileName);
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string TempFilesLeft()
+{
+    std::string left;
+    if (extraction.tempPath[0])
+        left += std::string("still named: ") + extraction.tempPath + "\n";
+    for (const std::string& path : ui.tempPaths)
+        if (Exists(path))
+            left += "still there: " + path + "\n";
+    for (const std::string& name : TempFilesIn(TemporaryFolder()))
+        left += "in the temporary folder: " + name + "\n";
+    return left;
+}
+
+bool IsTempFileIn(const std::string& path, const std::string& folder)
+{
+    if (path.size() != folder.size() + 12 || _strnicmp(path.c_str(), folder.c_str(), folder.size()) != 0 ||
+        folder.empty() || folder.back() != '\\')
+        return false;
+    std::string name = path.substr(folder.size());
+    return name.compare(0, 4, "vorn") == 0 && name.compare(8, 4, ".tmp") == 0 &&
+           std::all_of(name.begin() + 4, name.begin() + 8, [](unsigned char c) { return std::isxdigit(c); });
 }
 
 TemporaryFolderOverride::TemporaryFolderOverride()
@@ -172,6 +230,49 @@ Bytes JoinPackage(const std::vector<Bytes>& members)
     out.push_back('\r');
     out.push_back('\n');
     return out;
+}
+
+Bytes Filler(size_t length)
+{
+    Bytes out(length);
+    for (size_t i = 0; i < length; ++i)
+        out[i] = static_cast<unsigned char>(0x42 + i % 100);
+    return out;
+}
+
+std::string WritePackageFile(const ScratchFolder& dir, const std::string& name, const Bytes& package,
+                             size_t filler)
+{
+    Bytes file = Filler(filler);
+    file.resize(filler + package.size());
+    std::copy(package.begin(), package.end(), file.begin() + static_cast<std::ptrdiff_t>(filler));
+    std::string path = dir / name;
+    WriteFileBytes(path, file);
+    return path;
+}
+
+void ExpectPayloadInstalled(const std::string& folder)
+{
+    for (const char* name : kMemberNames)
+        EXPECT_EQ(ReadFileBytes(folder + "\\" + name), ReadFileBytes(PayloadFile(name))) << name;
+}
+
+std::string PackageStoppingAfterTwoMembers(const ScratchFolder& dir)
+{
+    std::vector<Bytes> members = SplitMembers(DemoPackage());
+    size_t member2Middle = 4 + members[0].size() + 4 + members[1].size() + 4 + members[2].size() / 2;
+    size_t filler = member2Middle < 15001 ? 15001 - member2Middle : 2 * 15001 - member2Middle;
+    return WritePackageFile(dir, "installer.bin", DemoPackage(), filler);
+}
+
+void PumpToTwoMembers()
+{
+    int r = StepAgain;
+    while (r == StepAgain && extraction.memberIndex < 2)
+        r = PumpSlice();
+    ASSERT_EQ(r, StepAgain);
+    ASSERT_EQ(extraction.memberIndex, 2);
+    ASSERT_NE(extraction.tempStream, nullptr);
 }
 
 int StartInstall(const std::string& folder, const std::string& packageFile, int makeBackups, int keepSettings)

@@ -1,7 +1,7 @@
 // Shared pieces of the engine's Wine tests: a recording user interface in
 // place of the wizard's dialog, scratch folders on the real file system, the
-// demo package split into members and joined again, and the wizard's way of
-// driving the pump.
+// temporary files a run made, the demo package split into members and joined
+// again, and the wizard's way of driving the pump.
 #pragma once
 #include <windows.h>
 
@@ -27,6 +27,9 @@ struct UiRecord {
     int emptyBarDraws = 0;               // DrawMainBar without a stream
     int memberReports = 0;
     int barWidth = 400;
+    // The temporary file's path at each "Extracting file:" line, that is while
+    // the member is extracted from it: one entry per member that reached it.
+    std::vector<std::string> tempPaths;
 };
 extern UiRecord ui;
 
@@ -34,6 +37,21 @@ extern UiRecord ui;
 // bar, DrawMainBar measures packageLength once and sets mainBarFill from the
 // stream's position, in 64-bit arithmetic.
 void InstallRecorder();
+
+// The temporary folder GetTempPathA gives now, with its trailing backslash.
+std::string TemporaryFolder();
+
+// Names of the installer's temporary files ("vorn*.tmp") in a folder, sorted.
+std::vector<std::string> TempFilesIn(const std::string& folder);
+
+// What a run left of its temporary files, one line for each: a path still in
+// extraction.tempPath, a recorded one still on disk, a "vorn*.tmp" in the
+// temporary folder. Empty when nothing is left.
+std::string TempFilesLeft();
+
+// True when the path is a temporary file's: FOLDER "vorn", four hex digits,
+// ".tmp", where FOLDER ends in a backslash.
+bool IsTempFileIn(const std::string& path, const std::string& folder);
 
 // A fresh folder for one test, below the working folder; removed with all it
 // holds (attributes cleared first) when the test ends.
@@ -72,6 +90,24 @@ Bytes Marker();
 // result of CreateDestinationFolder (1 ready, 2 failed).
 int StartInstall(const std::string& folder, const std::string& packageFile, int makeBackups = 0,
                  int keepSettings = 0);
+
+// Filler that holds no marker byte, so it leaves no partial match pending.
+Bytes Filler(size_t length);
+
+// Writes `filler` bytes of filler and then the package into dir/name.
+std::string WritePackageFile(const ScratchFolder& dir, const std::string& name, const Bytes& package,
+                             size_t filler);
+
+// The ten members in `folder` are byte-identical to the payload's files.
+void ExpectPayloadInstalled(const std::string& folder);
+
+// The demo package behind filler that puts a slice end inside member 2, so
+// that one slice leaves members 0 and 1 written.
+std::string PackageStoppingAfterTwoMembers(const ScratchFolder& dir);
+
+// Slices until one ends with members 0 and 1 written and member 2 being
+// copied into its temporary file (fatal failure otherwise).
+void PumpToTwoMembers();
 
 struct PumpRun {
     int result = -1;  // the first PumpSlice result other than 3

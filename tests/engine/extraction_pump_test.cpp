@@ -20,32 +20,6 @@
 namespace vorn::test {
 namespace {
 
-// Filler that holds no marker byte, so it leaves no partial match pending.
-Bytes Filler(size_t length)
-{
-    Bytes out(length);
-    for (size_t i = 0; i < length; ++i)
-        out[i] = static_cast<unsigned char>(0x42 + i % 100);
-    return out;
-}
-
-std::string WritePackageFile(const ScratchFolder& dir, const std::string& name, const Bytes& package,
-                             size_t filler)
-{
-    Bytes file = Filler(filler);
-    file.resize(filler + package.size());
-    std::copy(package.begin(), package.end(), file.begin() + static_cast<std::ptrdiff_t>(filler));
-    std::string path = dir / name;
-    WriteFileBytes(path, file);
-    return path;
-}
-
-void ExpectPayloadInstalled(const std::string& folder)
-{
-    for (const char* name : kMemberNames)
-        EXPECT_EQ(ReadFileBytes(folder + "\\" + name), ReadFileBytes(PayloadFile(name))) << name;
-}
-
 class PumpTest : public ::testing::Test {
 protected:
     void SetUp() override { InstallRecorder(); }
@@ -79,7 +53,8 @@ TEST_F(PumpTest, TenMembersIntoANewFolder)
     EXPECT_EQ(extraction.memberIndex, 10);
     EXPECT_EQ(extraction.packageStream, nullptr);
     EXPECT_EQ(extraction.tempStream, nullptr);
-    EXPECT_FALSE(Exists(extraction.tempPath)) << extraction.tempPath;
+    EXPECT_EQ(ui.tempPaths.size(), 10u) << "one temporary file for each member";
+    EXPECT_EQ(TempFilesLeft(), "");
     ExpectPayloadInstalled(target);
     EXPECT_FALSE(Exists(target + "\\backup"));
 
@@ -163,7 +138,9 @@ TEST_F(PumpTest, FewerThanTenMembersEndingWithoutClosingPairAreUndone)
     EXPECT_FALSE(Exists(target)) << "a package short of members is no success: all undone";
 }
 
-// The msvcrt descriptor open on path (the same file by volume and index), or -1.
+// The newest msvcrt descriptor open on path (the same file by volume and
+// index), or -1: while a member decodes, the decoder's reading stream, opened
+// after the pump's writing one.
 int DescriptorOn(const std::string& path)
 {
     HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
@@ -173,14 +150,15 @@ int DescriptorOn(const std::string& path)
     bool known = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &want);
     if (h != INVALID_HANDLE_VALUE)
         CloseHandle(h);
+    int newest = -1;
     for (int fd = 3; known && fd < 256; ++fd) {
         auto open = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
         if (open != INVALID_HANDLE_VALUE && GetFileInformationByHandle(open, &have) &&
             have.dwVolumeSerialNumber == want.dwVolumeSerialNumber &&
             have.nFileIndexHigh == want.nFileIndexHigh && have.nFileIndexLow == want.nFileIndexLow)
-            return fd;
+            newest = fd;
     }
-    return -1;
+    return newest;
 }
 
 // Member 1's temporary file fails to read part-way, as on a failing disk.
@@ -227,26 +205,6 @@ TEST_F(PumpTest, TemporaryFileFailingToReadGivesFiveAndUndoesTheRun)
     EXPECT_EQ(extraction.memberIndex, 0);
 }
 
-// Puts a slice end inside member 2, so that one slice leaves members 0 and 1 written.
-std::string PackageStoppingAfterTwoMembers(const ScratchFolder& dir)
-{
-    std::vector<Bytes> members = SplitMembers(DemoPackage());
-    size_t member2Middle = 4 + members[0].size() + 4 + members[1].size() + 4 + members[2].size() / 2;
-    size_t filler = member2Middle < 15001 ? 15001 - member2Middle : 2 * 15001 - member2Middle;
-    return WritePackageFile(dir, "installer.bin", DemoPackage(), filler);
-}
-
-// Slices until one ends with members 0 and 1 written and member 2 being copied.
-void PumpToTwoMembers()
-{
-    int r = StepAgain;
-    while (r == StepAgain && extraction.memberIndex < 2)
-        r = PumpSlice();
-    ASSERT_EQ(r, StepAgain);
-    ASSERT_EQ(extraction.memberIndex, 2);
-    ASSERT_NE(extraction.tempStream, nullptr);
-}
-
 TEST_F(PumpTest, ResumeReadsOnFromTheVeryByte)
 {
     std::string package = PackageStoppingAfterTwoMembers(dir);
@@ -280,6 +238,7 @@ TEST_F(PumpTest, AbortAfterTwoMembersRollsBackAndFullResetStartsAgain)
     EXPECT_EQ(extraction.packageStream, nullptr);
     EXPECT_EQ(extraction.tempStream, nullptr);
     EXPECT_FALSE(Exists(tempPath));
+    EXPECT_EQ(TempFilesLeft(), "");
     EXPECT_FALSE(Exists(target + "\\vorn32.exe"));
     EXPECT_FALSE(Exists(target + "\\vorn.hlp"));
     EXPECT_FALSE(Exists(target)) << "the folder this run created";
@@ -386,6 +345,19 @@ protected:
     TemporaryFolderOverride tempFolder_;
 };
 
+// Every member went through a temporary file of the run's own in `folder`,
+// and none is left there.
+void ExpectTempFilesIn(const std::string& folder)
+{
+    ASSERT_EQ(ui.tempPaths.size(), 10u);
+    for (const std::string& path : ui.tempPaths) {
+        EXPECT_TRUE(IsTempFileIn(path, folder)) << path;
+        EXPECT_FALSE(Exists(path)) << path;
+    }
+    EXPECT_EQ(TempFilesIn(folder), std::vector<std::string>{}) << folder;
+    EXPECT_STREQ(extraction.tempPath, "");
+}
+
 TEST_F(TempFolderTest, TemporaryFileLivesInTheTemporaryFolder)
 {
     std::string temp = dir / "temp";
@@ -394,8 +366,7 @@ TEST_F(TempFolderTest, TemporaryFileLivesInTheTemporaryFolder)
     std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
     ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
     EXPECT_EQ(DrivePump().result, StepDone);
-    EXPECT_STREQ(extraction.tempPath, (temp + "\\vorn.tmp").c_str());
-    EXPECT_FALSE(Exists(temp + "\\vorn.tmp"));
+    ExpectTempFilesIn(temp + "\\");
     ExpectPayloadInstalled(dir / "Vorn");
 }
 
@@ -406,8 +377,7 @@ TEST_F(TempFolderTest, TooLongTemporaryFolderFallsBackToDriveC)
     std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
     ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
     EXPECT_EQ(DrivePump().result, StepDone);
-    EXPECT_STREQ(extraction.tempPath, "c:\\vorn.tmp");
-    EXPECT_FALSE(Exists("c:\\vorn.tmp"));
+    ExpectTempFilesIn("c:\\");
     ExpectPayloadInstalled(dir / "Vorn");
 }
 

@@ -56,7 +56,7 @@ TEST(FullDiskTest, RunIsStoppedAndRolledBack)
         PumpRun run = DrivePump();
         EXPECT_EQ(run.result, 0) << c.name;
         EXPECT_EQ(ui.errors, std::vector<int>{c.box}) << c.name;
-        EXPECT_FALSE(Exists(extraction.tempPath)) << c.name;
+        EXPECT_EQ(TempFilesLeft(), "") << c.name;
         EXPECT_FALSE(Exists(target + "\\vorn32.exe")) << c.name << ": no short installed file";
         EXPECT_FALSE(Exists(target)) << c.name << ": the created folder is removed";
         EXPECT_EQ(extraction.packageStream, nullptr) << c.name;

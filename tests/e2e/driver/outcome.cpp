@@ -110,6 +110,25 @@ std::string CompareWithPayload(const std::string& folder, const std::string& pay
     return faults;
 }
 
+std::vector<std::string> InstallerTemporaryFiles()
+{
+    char temp[MAX_PATH];
+    DWORD n = GetTempPathA(MAX_PATH, temp);
+    if (n == 0 || n >= MAX_PATH)
+        return {};
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((std::string(temp) + "vorn*.tmp").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        names.push_back(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool ReadUninstallValue(const char* name, std::string* data, unsigned long* storedBytes)
 {
     HKEY key;

@@ -28,6 +28,10 @@ bool RemoveTree(const std::string& folder);
 std::string CompareWithPayload(const std::string& folder, const std::string& payloadDir,
                                bool settingsAmended = false);
 
+// The installer's temporary files ("vorn*.tmp") in the Windows temporary
+// folder, sorted: a run deletes its own after each member and at its end.
+std::vector<std::string> InstallerTemporaryFiles();
+
 // HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vorn.
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorn";
 bool ReadUninstallValue(const char* name, std::string* data, unsigned long* storedBytes);
