@@ -14,7 +14,7 @@ add_library(vornwizard STATIC
   wizard/wizard_dialog.cpp
   wizard/wizard_pages.cpp)
 target_link_libraries(vornwizard PUBLIC vornengine vornshell comdlg32 gdi32 user32)
-target_compile_options(vornwizard PRIVATE -Os -fno-exceptions -fno-rtti)
+target_compile_options(vornwizard PRIVATE ${VORN_STUB_COMPILE_OPTIONS})
 
 # An installer that carries one package: the shell, the resources with the
 # package as the last one, the wizard, and the package check built for that
@@ -30,6 +30,7 @@ function(vorn_add_installer target folder package crc_header maker)
 
   set(rc ${CMAKE_SOURCE_DIR}/resources/installer.rc)
   add_executable(${target} WIN32
+    ${CMAKE_SOURCE_DIR}/shell/entry_point.cpp
     ${CMAKE_SOURCE_DIR}/shell/main_window.cpp
     ${CMAKE_SOURCE_DIR}/shell/startup.cpp
     ${CMAKE_SOURCE_DIR}/shell/winmain.cpp
@@ -37,12 +38,12 @@ function(vorn_add_installer target folder package crc_header maker)
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME vornsetup
     RUNTIME_OUTPUT_DIRECTORY ${folder}
-    LINK_DEPENDS ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
+    LINK_DEPENDS "${CMAKE_SOURCE_DIR}/shell/vornsetup.def;${CMAKE_SOURCE_DIR}/cmake/stub-sections.ld")
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/resources ${gen})
-  target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti>)
-  # A small stub, byte-identical from build to build of the same checkout.
-  target_link_options(${target} PRIVATE -s -Wl,--no-insert-timestamp -Wl,--kill-at
-    ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
+  target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${VORN_STUB_COMPILE_OPTIONS}>)
+  # The link map is for bench/stub_size.sh.
+  target_link_options(${target} PRIVATE ${VORN_STUB_LINK_OPTIONS} -Wl,-Map=${folder}/vornsetup.map
+    -Wl,--kill-at ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
   target_link_libraries(${target} PRIVATE vornwizard ${target}_check vornshell vornengine)
   set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/resource_ids.h ${CMAKE_SOURCE_DIR}/resources/vorn.ico

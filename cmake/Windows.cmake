@@ -30,6 +30,17 @@ add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest E
 target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
 
+# Everything the installer links is compiled small, without exceptions, RTTI
+# or unwind tables (nothing unwinds), one section a function so that the link
+# drops what the installer never calls.
+set(VORN_STUB_COMPILE_OPTIONS -Os -fno-exceptions -fno-rtti
+  -fno-asynchronous-unwind-tables -fno-unwind-tables -ffunction-sections -fno-ident)
+# ... and linked stripped, with its own entry point instead of the runtime's
+# start-up files, keeping only the sections something refers to, without a
+# time stamp (the same checkout gives the same bytes).
+set(VORN_STUB_LINK_OPTIONS -s -nostartfiles -Wl,--gc-sections
+  -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/stub-sections.ld -Wl,--no-insert-timestamp)
+
 # Windows-side libraries of the installer, each used by the installer and by
 # the Wine tests of its subsystem.
 add_library(vornwin STATIC common/process_handles.cpp)
@@ -58,13 +69,12 @@ function(vorn_add_package_check name crc_header maker)
   add_library(${name} STATIC ${CMAKE_SOURCE_DIR}/package/open_package.cpp)
   target_include_directories(${name} PRIVATE ${crc_dir})
   target_link_libraries(${name} PUBLIC vornengine)
-  target_compile_options(${name} PRIVATE -Os -fno-exceptions -fno-rtti)
+  target_compile_options(${name} PRIVATE ${VORN_STUB_COMPILE_OPTIONS})
   add_dependencies(${name} ${maker})
 endfunction()
 
-# Everything the installer links is built small and without exceptions or RTTI.
 foreach(library vorncore vornwin vornshell vornengine)
-  target_compile_options(${library} PRIVATE -Os -fno-exceptions -fno-rtti)
+  target_compile_options(${library} PRIVATE ${VORN_STUB_COMPILE_OPTIONS})
 endforeach()
 
 add_subdirectory(payload)
