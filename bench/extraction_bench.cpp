@@ -52,12 +52,7 @@ void InstallTimingUi()
     using namespace vorn;
     extractionUi.SetStatus = [](const char*) {};
     extractionUi.ShowError = [](int number) { std::printf("box [%d]\n", number); };
-    extractionUi.DrawMainBar = [](FILE* stream) {
-        if (stream && packageLength == 0)
-            packageLength = FileLength(stream);
-        if (stream && packageLength > 0)
-            mainBarFill = static_cast<int>(static_cast<int64_t>(ftell(stream)) * 400 / packageLength);
-    };
+    extractionUi.DrawMainBar = [](int64_t, int64_t) {};
     extractionUi.memberBar = {[](void*) {
                                   decodeStart = Now();
                                   return 160;
@@ -96,10 +91,10 @@ int main(int argc, char** argv)
         ResetExtraction();
         if (CreateDestinationFolder() != StepDone)
             return 1;
-        extraction.packageStream = fopen(package.c_str(), "rb");
-        if (!extraction.packageStream)
+        FILE* stream = fopen(package.c_str(), "rb");
+        if (!stream)
             return 1;
-        extractionUi.DrawMainBar(extraction.packageStream);
+        TakePackageStream(stream);
         decodeTicks = 0;
         int slices = 0, r;
         LONGLONG pumpTicks = 0;

@@ -6,12 +6,10 @@ namespace vorn {
 // The member bar's width must be positive for the decoder, hence 1.
 ExtractionUi extractionUi = {
     [](const char*) {},
-    [](FILE*) {},
+    [](int64_t, int64_t) {},
+    [] { return false; },
     [](int) {},
     {[](void*) { return 1; }, [](void*, uint32_t, uint32_t) {}, [](void*) {}, nullptr},
 };
-
-int mainBarFill;
-int32_t packageLength;
 
 }  // namespace vorn

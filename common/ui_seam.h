@@ -1,27 +1,28 @@
 // What the extraction engine asks of the wizard's dialog: the status line,
 // the main bar, the member bar and the error boxes. The wizard connects these
-// to its dialog; tests put recorders in their place.
+// to its dialog; tests put recorders in their place. The bars' pixels are the
+// progress display's own business: the engine gives it byte counts and asks
+// it one question.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 
 #include "decoder/member_decoder.h"
 
 namespace vorn {
 
 struct ExtractionUi {
-    void (*SetStatus)(const char* text);       // the Progress page's status line, control 170
-    void (*DrawMainBar)(FILE* packageStream);  // main bar at the stream's position; null: empty bar
-    void (*ShowError)(int number);             // error box [number], owned by the wizard dialog
-    MemberProgressSink memberBar;              // the decoder's progress, control 171
+    void (*SetStatus)(const char* text);  // the Progress page's status line, control 170
+    // The main bar for `position` bytes of the installer file's `length`
+    // read (a length of 0 leaves the bar as it was).
+    void (*DrawMainBar)(int64_t position, int64_t length);
+    // Whether the main bar shows any reading yet (a filled pixel or more):
+    // the status line names the member being copied only from then on.
+    bool (*MainBarStarted)();
+    void (*ShowError)(int number);  // error box [number], owned by the wizard dialog
+    MemberProgressSink memberBar;   // the decoder's progress, control 171
 };
 
 // Starts out doing nothing, so that the engine runs before anything is connected.
 extern ExtractionUi extractionUi;
-
-// The main bar's state, kept by the progress display: the filled width in
-// pixels, and the package file's length, measured once per run (0: not yet).
-extern int mainBarFill;
-extern int32_t packageLength;
 
 }  // namespace vorn

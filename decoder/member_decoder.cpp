@@ -13,10 +13,13 @@ namespace {
 struct MemberDecoder {
     AdaptiveTree tree;
     FILE* input;
+    FILE* output;
     uint16_t bitBuffer;  // pending bits, left-aligned
     uint16_t bitCount;
     bool readFailed;  // the input reported an error: what follows is not the member
     uint8_t ring[kRingSize];
+    BlockReader in;
+    BlockWriter out;
 };
 
 // Tops the bit buffer up to more than eight bits. End of input reads as
@@ -25,10 +28,10 @@ struct MemberDecoder {
 inline void Refill(MemberDecoder& d)
 {
     while (d.bitCount <= 8) {
-        int b = NextByte(d.input);
+        int b = NextByte(d.in, d.input);
         if (b == EOF) {
             b = 0;
-            if (StreamFailed(d.input))
+            if (ferror(d.input))
                 d.readFailed = true;
         }
         d.bitBuffer = static_cast<uint16_t>(d.bitBuffer | (b << (8 - d.bitCount)));
@@ -54,6 +57,14 @@ inline int ReadByte(MemberDecoder& d)
     return byte;
 }
 
+// One decoded byte into the ring and towards the output.
+inline bool Emit(MemberDecoder& d, int& r, uint8_t byte)
+{
+    d.ring[r] = byte;
+    r = (r + 1) & kRingMask;
+    return PutByte(d.out, d.output, byte);
+}
+
 inline int DecodeSymbol(MemberDecoder& d)
 {
     int n = d.tree.child[kRoot];
@@ -77,11 +88,18 @@ inline int DecodeOffset(MemberDecoder& d)
 
 bool DecodeMember(FILE* input, FILE* output, const MemberProgressSink& sink)
 {
+    static MemberDecoder d;  // one instance: the state is large and decodes never overlap
+    d.input = input;
+    d.output = output;
+    d.in.offset = 0;
+    d.in.next = d.in.end = 0;
+    d.out.fill = 0;
+
     // A stream that ends inside its header is refused rather than decoded
     // as a size with zero bytes in it.
     uint32_t size = 0;
     for (int i = 0; i < 4; ++i) {
-        int b = NextByte(input);
+        int b = NextByte(d.in, input);
         if (b == EOF)
             return false;
         size |= static_cast<uint32_t>(b) << (8 * i);
@@ -89,8 +107,6 @@ bool DecodeMember(FILE* input, FILE* output, const MemberProgressSink& sink)
     if (ferror(input) || size == 0)
         return false;
 
-    static MemberDecoder d;  // one instance: the state is large and decodes never overlap
-    d.input = input;
     d.bitBuffer = 0;
     d.bitCount = 0;
     d.readFailed = false;
@@ -112,26 +128,24 @@ bool DecodeMember(FILE* input, FILE* output, const MemberProgressSink& sink)
         if (d.readFailed)
             return false;
         if (s < kFirstMatchSymbol) {
-            if (!PutByte(output, s))
+            if (!Emit(d, r, static_cast<uint8_t>(s)))
                 return false;
-            d.ring[r] = static_cast<uint8_t>(s);
-            r = (r + 1) & kRingMask;
             ++done;
         } else {
             int src = (r - offset - 1) & kRingMask;
             // One byte at a time: an overlapping source repeats what this copy wrote.
             for (int k = 0, len = MatchLength(s); k < len; ++k) {
-                uint8_t c = d.ring[(src + k) & kRingMask];
-                if (!PutByte(output, c))
+                if (!Emit(d, r, d.ring[(src + k) & kRingMask]))
                     return false;
-                d.ring[r] = c;
-                r = (r + 1) & kRingMask;
                 ++done;
             }
         }
         if (done % step == 0)
             sink.Report(sink.context, done, size);
     }
+    // The last bytes held must reach the file before the member counts as written.
+    if (!FlushBlock(d.out, output))
+        return false;
     sink.Repaint(sink.context);
     return true;
 }

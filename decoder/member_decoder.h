@@ -16,9 +16,11 @@ struct MemberProgressSink {
 
 // Decodes the member stream at input's position into output. False when the
 // header cannot be read or declares size 0, when the input reports a read
-// error anywhere in the member, or when a write fails. A bit stream that ends
-// early (end of input, no error) reads as zero bits. The last match is copied
-// whole, so output may run up to 59 bytes past the declared size.
+// error anywhere in the member, or when a write fails (a write reported by
+// the output's close is the caller's to check). A bit stream that ends early
+// (end of input, no error) reads as zero bits. The last match is copied
+// whole, so output may run up to 59 bytes past the declared size. The input
+// is read in blocks: the member must be the last thing in its stream.
 bool DecodeMember(FILE* input, FILE* output, const MemberProgressSink& sink);
 
 }  // namespace vorn

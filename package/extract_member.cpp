@@ -43,7 +43,7 @@ void ShowScanStatus()
     MemberPath(extraction.memberIndex, path);
     SplitPath(path, &scanned);
     char text[kPathSize + 32];
-    if (mainBarFill > 0 && scanned.name[0])
+    if (extractionUi.MainBarStarted() && scanned.name[0])
         wsprintfA(text, "Scanning file: %s%s", scanned.name, scanned.extension);
     else
         wsprintfA(text, "Scanning files...");

@@ -35,23 +35,31 @@ int FailShortPackage()
     return StepFailed;
 }
 
+// One byte into the member; false when a block of them could not be written.
+bool PutMemberByte(uint8_t byte)
+{
+    ++extraction.memberBytes;
+    return PutByte(extraction.tempBlock, extraction.tempStream, byte);
+}
+
 // Copies the first pending marker bytes, held back by the matcher, into the member.
 bool CopyMarkerBytes(int pending)
 {
     for (int k = 0; k < pending; ++k)
-        if (!PutByte(extraction.tempStream, static_cast<uint8_t>(PackageMarker[k])))
+        if (!PutMemberByte(static_cast<uint8_t>(PackageMarker[k])))
             return false;
-    extraction.memberBytes += pending;
     return true;
 }
 
 // Copies held-back marker bytes and then one data byte into the member.
 bool CopyToTemp(int pending, int byte)
 {
-    if (!CopyMarkerBytes(pending) || !PutByte(extraction.tempStream, byte))
-        return false;
-    ++extraction.memberBytes;
-    return true;
+    return CopyMarkerBytes(pending) && PutMemberByte(static_cast<uint8_t>(byte));
+}
+
+void DrawMainBar()
+{
+    extractionUi.DrawMainBar(TakenBytes(extraction.packageBlock), extraction.installerLength);
 }
 
 // Extracts the member from its temporary file, then closes and deletes the
@@ -59,7 +67,8 @@ bool CopyToTemp(int pending, int byte)
 // else can write to the file in between: its bytes are flushed, not closed.
 int ExtractFromTempFile()
 {
-    if (fflush(extraction.tempStream) != 0 || ferror(extraction.tempStream))
+    if (!FlushBlock(extraction.tempBlock, extraction.tempStream) || fflush(extraction.tempStream) != 0 ||
+        ferror(extraction.tempStream))
         return FailTempWrite();
     if (extraction.memberBytes == 0)
         return FailShortPackage();  // an empty member: a closing marker came early
@@ -71,7 +80,7 @@ int ExtractFromTempFile()
 // The stream ended, or the tenth member is done.
 int FinishPump()
 {
-    extractionUi.DrawMainBar(extraction.packageStream);
+    DrawMainBar();
     CloseStream(extraction.packageStream);
     if (!extraction.tempStream)
         return StepDone;  // memberIndex 0 here means no marker at all: the wizard reports it
@@ -112,10 +121,18 @@ int AtMemberBoundary()
 
 }  // namespace
 
+void TakePackageStream(FILE* stream)
+{
+    extraction.packageStream = stream;
+    extraction.installerLength = FileLength(stream);
+    extraction.packageBlock = {};
+    DrawMainBar();
+}
+
 int PumpSlice()
 {
     for (;;) {
-        int byte = NextByte(extraction.packageStream);
+        int byte = NextByte(extraction.packageBlock, extraction.packageStream);
         if (byte == EOF)
             return FinishPump();
         MarkerMatcher matcher{extraction.matchLength};
@@ -132,7 +149,7 @@ int PumpSlice()
                 return FailTempWrite();
         }
         if (++extraction.sliceCount > kSliceLimit) {
-            extractionUi.DrawMainBar(extraction.packageStream);
+            DrawMainBar();
             extraction.sliceCount = 0;
             return StepAgain;
         }

@@ -2,10 +2,15 @@
 // per call, each member copied into a temporary file of the run's own
 // ("vornXXXX.tmp") and extracted at its closing marker.
 #pragma once
+#include <cstdio>
 
 namespace vorn {
 
 constexpr int kSliceLimit = 15000;  // a slice ends on the byte that takes the count above this
+
+// Hands the pump the installer file, opened at its first byte: measures its
+// length and draws the main bar at 0.
+void TakePackageStream(FILE* stream);
 
 // One slice. Precondition: extraction.packageStream is open.
 //   0 failed, a box was shown, packageStream closed (the wizard rolls back)

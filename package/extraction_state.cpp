@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "common/ui_seam.h"
 #include "package/marker.h"
 
 namespace vorn {
@@ -15,8 +14,6 @@ void ResetExtraction()
     // Zeroing covers the counters, the flags, the written-member record and
     // both texts; the streams are dropped without closing.
     std::memset(&extraction, 0, sizeof extraction);
-    mainBarFill = 0;
-    packageLength = 0;
     JoinPackageMarker();
 }
 

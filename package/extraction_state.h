@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/install_state.h"
+#include "decoder/byte_stream.h"
 #include "package/temp_file.h"
 
 namespace vorn {
@@ -23,13 +24,18 @@ struct ExtractionState {
     int memberBytes;              // bytes copied into the current member's temporary file
     // This run wrote the member's destination file: the rollback deletes only these.
     int memberWritten[kMemberLimit];
+    // The byte path's blocks: the installer file read ahead (its bytes taken
+    // so far are the main bar's position), and member bytes on their way into
+    // the temporary file.
+    int64_t installerLength;      // bytes in the installer file, measured when the pump takes it
+    BlockReader packageBlock;
+    BlockWriter tempBlock;
 };
 
 extern ExtractionState extraction;
 
 // Clears the state for a new run (streams are dropped, not closed: it runs only
-// at Install and right after RollBack), clears the main bar's state and joins
-// the package marker afresh.
+// at Install and right after RollBack) and joins the package marker afresh.
 void ResetExtraction();
 
 }  // namespace vorn

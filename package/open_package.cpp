@@ -7,7 +7,7 @@
 
 #include "common/process_handles.h"
 #include "common/ui_seam.h"
-#include "package/extraction_state.h"
+#include "package/extraction_pump.h"
 #include "package/package_scan.h"
 #include "package_crc.h"  // generated with the package: vorn::ExpectedPackageCrc
 
@@ -39,13 +39,13 @@ bool OpenPackage()
         extractionUi.ShowError(10);
         return false;
     }
-    extraction.packageStream = fopen(InstallerPath, "rb");
-    if (!extraction.packageStream) {
+    FILE* stream = fopen(InstallerPath, "rb");
+    if (!stream) {
         extractionUi.ShowError(9);
         return false;
     }
     extractionUi.SetStatus("Scanning files...");
-    extractionUi.DrawMainBar(extraction.packageStream);
+    TakePackageStream(stream);
     return true;
 }
 

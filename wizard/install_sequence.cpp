@@ -77,7 +77,7 @@ void RunInstall(HWND dialog)
     ShowPage(dialog, Progress);
     ResetExtraction();
     ShowScanStatus();
-    DrawMainBar(nullptr, nullptr);
+    DrawMainBar(nullptr);
     if (CreateDestinationFolder() == StepBackupFailed) {
         ShowPage(dialog, Options);  // box [1] has been shown
         return;

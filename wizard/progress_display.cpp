@@ -6,7 +6,6 @@
 #include "common/process_handles.h"
 #include "common/ui_seam.h"
 #include "package/error_boxes.h"
-#include "package/file_ops.h"
 #include "resources/resource_ids.h"
 #include "wizard/wizard_pages.h"
 
@@ -17,6 +16,10 @@ constexpr COLORREF kMainFill = RGB(0, 70, 140);
 constexpr COLORREF kMemberFill = RGB(0, 200, 100);
 constexpr COLORREF kPercentText = RGB(255, 0, 0);
 constexpr COLORREF kPercentBack = RGB(255, 255, 255);
+
+// The main bar's filled width in pixels, kept between draws: a repaint of the
+// page draws it as it stands.
+int mainBarFill;
 
 // A bar's rectangle in the dialog's client coordinates.
 RECT BarRect(const RECT& screen)
@@ -116,9 +119,16 @@ void SetStatusLine(const char* text)
     SendDlgItemMessageA(wizardDialog, IDC_STATUS, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
-void DrawMainBarFromStream(FILE* stream)
+bool MainBarStarted()
 {
-    DrawMainBar(nullptr, stream);
+    return mainBarFill > 0;
+}
+
+int MainBarWidth()
+{
+    RECT screen;
+    GetWindowRect(GetDlgItem(wizardDialog, IDC_MAIN_BAR), &screen);
+    return screen.right - screen.left;
 }
 
 void ShowErrorBox(int number)
@@ -129,20 +139,30 @@ void ShowErrorBox(int number)
 
 }  // namespace
 
-void DrawMainBar(HDC dc, FILE* stream)
+int MainBarFill()
 {
-    if (stream && packageLength == 0)
-        packageLength = FileLength(stream);
+    return mainBarFill;
+}
+
+void ClearMainBar()
+{
+    mainBarFill = 0;
+}
+
+void MoveMainBar(int64_t position, int64_t length)
+{
+    // In 64 bits: position times width overflows 32 bits for files of some
+    // tens of megabytes.
+    if (length > 0)
+        mainBarFill = static_cast<int>(position * MainBarWidth() / length);
+    DrawMainBar(nullptr);
+}
+
+void DrawMainBar(HDC dc)
+{
     RECT screen;
     GetWindowRect(GetDlgItem(wizardDialog, IDC_MAIN_BAR), &screen);
     const int width = screen.right - screen.left;
-    if (stream && packageLength > 0) {
-        // In 64 bits: position times width overflows 32 bits for files of
-        // some tens of megabytes.
-        const long position = ftell(stream);
-        if (position >= 0)
-            mainBarFill = static_cast<int>(static_cast<int64_t>(position) * width / packageLength);
-    }
     const RECT r = BarRect(screen);
     HDC own = dc ? nullptr : GetDC(wizardDialog);
     HDC target = dc ? dc : own;
@@ -182,7 +202,7 @@ MemberProgressSink MemberBarSink()
 
 void ConnectExtractionUi()
 {
-    extractionUi = {SetStatusLine, DrawMainBarFromStream, ShowErrorBox, MemberBarSink()};
+    extractionUi = {SetStatusLine, MoveMainBar, MainBarStarted, ShowErrorBox, MemberBarSink()};
 }
 
 }  // namespace vorn

@@ -168,7 +168,7 @@ void ShowPage(HWND dialog, int page)
     if (page < Welcome || page > Finish)
         return;
     wizardState.currentPage = page;
-    mainBarFill = 0;
+    ClearMainBar();
     SetDlgItemTextA(dialog, IDC_STATUS, "Scanning files...");
     InvalidateControl(dialog, IDC_MAIN_BAR);
     InvalidateControl(dialog, IDC_MEMBER_BAR);
@@ -206,7 +206,7 @@ void PaintWizard(HWND dialog)
         DestroyIcon(icon);
     }
     if (IsWindowVisible(GetDlgItem(dialog, IDC_STATUS)))
-        DrawMainBar(dc, nullptr);
+        DrawMainBar(dc);
     EndPaint(dialog, &ps);
 }
 

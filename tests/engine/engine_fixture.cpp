@@ -61,21 +61,22 @@ void InstallRecorder()
             ui.tempPaths.emplace_back(extraction.tempPath);
     };
     extractionUi.ShowError = [](int number) { ui.errors.push_back(number); };
-    extractionUi.DrawMainBar = [](FILE* stream) {
-        if (!stream) {
-            ++ui.emptyBarDraws;
-            return;
-        }
-        if (packageLength == 0)
-            packageLength = FileLength(stream);
-        long position = ftell(stream);
+    // The bar is taken to have moved once it is drawn past the file's first
+    // byte; where that is a pixel is the progress display's business.
+    extractionUi.DrawMainBar = [](int64_t position, int64_t length) {
         ui.mainBarPositions.push_back(position);
-        if (packageLength > 0)
-            mainBarFill = static_cast<int>(static_cast<int64_t>(position) * ui.barWidth / packageLength);
+        ui.installerLength = length;
+        ui.mainBarStarted = position > 0;
     };
+    extractionUi.MainBarStarted = [] { return ui.mainBarStarted; };
     extractionUi.memberBar = {[](void*) { return 160; },
                               [](void*, uint32_t, uint32_t) { ++ui.memberReports; }, [](void*) {},
                               nullptr};
+}
+
+bool FlushMemberBytes()
+{
+    return FlushBlock(extraction.tempBlock, extraction.tempStream) && fflush(extraction.tempStream) == 0;
 }
 
 std::string TemporaryFolder()
@@ -283,13 +284,11 @@ int StartInstall(const std::string& folder, const std::string& packageFile, int 
     installSettings.keepSettings = keepSettings;
     ResetExtraction();
     ShowScanStatus();
-    extractionUi.DrawMainBar(nullptr);
     int r = CreateDestinationFolder();
     if (r != StepDone)
         return r;
-    extraction.packageStream = fopen(packageFile.c_str(), "rb");
-    if (extraction.packageStream)
-        extractionUi.DrawMainBar(extraction.packageStream);  // as OpenPackage does
+    if (FILE* stream = fopen(packageFile.c_str(), "rb"))
+        TakePackageStream(stream);  // as OpenPackage does
     return r;
 }
 

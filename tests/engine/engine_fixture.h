@@ -23,20 +23,22 @@ DWORD Attributes(const std::string& path);
 struct UiRecord {
     std::vector<std::string> statuses;
     std::vector<int> errors;
-    std::vector<long> mainBarPositions;  // stream position at each DrawMainBar with a stream
-    int emptyBarDraws = 0;               // DrawMainBar without a stream
+    std::vector<int64_t> mainBarPositions;  // the position at each DrawMainBar
+    int64_t installerLength = 0;            // the length given with the last one
+    bool mainBarStarted = false;            // MainBarStarted's answer
     int memberReports = 0;
-    int barWidth = 400;
     // The temporary file's path at each "Extracting file:" line, that is while
     // the member is extracted from it: one entry per member that reached it.
     std::vector<std::string> tempPaths;
 };
 extern UiRecord ui;
 
-// Puts the recorder into extractionUi and clears the record. Like the real
-// bar, DrawMainBar measures packageLength once and sets mainBarFill from the
-// stream's position, in 64-bit arithmetic.
+// Puts the recorder into extractionUi and clears the record.
 void InstallRecorder();
+
+// Writes the member bytes the pump holds into its temporary file, so that
+// the file shows all of them; true when that worked.
+bool FlushMemberBytes();
 
 // The temporary folder GetTempPathA gives now, with its trailing backslash.
 std::string TemporaryFolder();

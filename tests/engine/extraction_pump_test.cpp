@@ -43,9 +43,10 @@ TEST_F(PumpTest, TenMembersIntoANewFolder)
 
     // The first slice ends on its 15001st byte, still in the filler.
     ASSERT_EQ(PumpSlice(), StepAgain);
-    EXPECT_EQ(ftell(extraction.packageStream), 15001);
+    EXPECT_EQ(TakenBytes(extraction.packageBlock), 15001);
     EXPECT_EQ(extraction.tempStream, nullptr);
-    EXPECT_GT(mainBarFill, 0);
+    EXPECT_EQ(ui.mainBarPositions.back(), 15001);
+    EXPECT_EQ(ui.installerLength, static_cast<int64_t>(ReadFileBytes(package).size()));
 
     PumpRun run = DrivePump();
     EXPECT_EQ(run.result, StepDone);
@@ -210,12 +211,12 @@ TEST_F(PumpTest, ResumeReadsOnFromTheVeryByte)
     std::string package = PackageStoppingAfterTwoMembers(dir);
     ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
     ASSERT_NO_FATAL_FAILURE(PumpToTwoMembers());
-    long stoppedAt = ftell(extraction.packageStream);
+    int64_t stoppedAt = TakenBytes(extraction.packageBlock);
     // The abort question answered No: the wizard asks for the next slice.
     size_t draws = ui.mainBarPositions.size();
     EXPECT_EQ(DrivePump().result, StepDone);
     // The next slice ends 15001 bytes on, or at the closing pair if that comes first.
-    long closingPairEnd = static_cast<long>(ReadFileBytes(package).size()) - 2 - 4;
+    int64_t closingPairEnd = static_cast<int64_t>(ReadFileBytes(package).size()) - 2 - 4;
     ASSERT_GT(ui.mainBarPositions.size(), draws);
     EXPECT_EQ(ui.mainBarPositions[draws], std::min(stoppedAt + 15001, closingPairEnd));
     ExpectPayloadInstalled(dir / "Vorn");
@@ -400,23 +401,24 @@ TEST(ScanStatusTest, NamesTheMemberOnceTheBarHasMoved)
     InstallRecorder();
     lstrcpyA(installSettings.folder, "C:\\Vorn");
     struct Case {
-        int fill, member;
+        bool barStarted;
+        int member;
         const char* text;
     };
     const Case cases[] = {
-        {0, 0, "Scanning files..."},
-        {1, 0, "Scanning file: vorn32.exe"},
-        {57, 5, "Scanning file: vorn.ini"},
-        {57, 10, "Scanning files..."},  // past the table: no name
+        {false, 0, "Scanning files..."},
+        {true, 0, "Scanning file: vorn32.exe"},
+        {false, 5, "Scanning files..."},
+        {true, 5, "Scanning file: vorn.ini"},
+        {true, 10, "Scanning files..."},  // past the table: no name
     };
     for (const Case& c : cases) {
-        mainBarFill = c.fill;
+        ui.mainBarStarted = c.barStarted;
         extraction.memberIndex = c.member;
         ShowScanStatus();
-        EXPECT_EQ(ui.statuses.back(), c.text) << c.fill << " " << c.member;
+        EXPECT_EQ(ui.statuses.back(), c.text) << c.barStarted << " " << c.member;
     }
     extraction.memberIndex = 0;
-    mainBarFill = 0;
 }
 
 TEST(FileLengthTest, FileFarLargerThanOneMegabyteKeepsItsPosition)

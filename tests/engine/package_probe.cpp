@@ -1,7 +1,8 @@
 // A stand-in installer for the package check: it carries the demo package as
 // raw-data resource 4, runs OpenPackage on its own file and exits with the
 // number of the box it showed (0: the package stream is open; 99: opened, but
-// the status line, the main bar or the stream position were not as expected).
+// the status line, the main bar (at 0 of the file's length) or the stream
+// position were not as expected).
 //   package_probe [--move-self NEWPATH]   moves its own file away first
 #include <windows.h>
 
@@ -18,7 +19,8 @@ namespace {
 
 int shownBox;
 std::string status;
-long barPosition = -1;
+int64_t barPosition = -1;
+int64_t barLength = -1;
 
 }  // namespace
 
@@ -34,12 +36,21 @@ int main(int argc, char** argv)
     }
     extractionUi.ShowError = [](int number) { shownBox = number; };
     extractionUi.SetStatus = [](const char* text) { status = text; };
-    extractionUi.DrawMainBar = [](FILE* stream) { barPosition = stream ? ftell(stream) : -2; };
+    extractionUi.DrawMainBar = [](int64_t position, int64_t length) {
+        barPosition = position;
+        barLength = length;
+    };
     ResetExtraction();
     if (!OpenPackage())
         return shownBox ? shownBox : 97;
-    bool sound = status == "Scanning files..." && barPosition == 0 && extraction.packageStream &&
-                 ftell(extraction.packageStream) == 0;
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    HANDLE file = CreateFileA(self, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    const int64_t length = file != INVALID_HANDLE_VALUE ? GetFileSize(file, nullptr) : -3;
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    bool sound = status == "Scanning files..." && barPosition == 0 && barLength == length &&
+                 extraction.packageStream && ftell(extraction.packageStream) == 0;
     std::printf("%s\n", InstallerPath);
     return sound ? 0 : 99;
 }

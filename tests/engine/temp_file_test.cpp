@@ -155,7 +155,7 @@ TEST_F(TempFileTest, NobodyElseCanWriteReplaceOrDeleteItWhileTheRunUsesIt)
 
     // The file holds the member's bytes so far, as the pump wrote them.
     auto expectUntouched = [&](const std::string& what) {
-        fflush(extraction.tempStream);
+        ASSERT_TRUE(FlushMemberBytes());
         Bytes now = ReadFileBytes(path);  // reading stays open to all
         ASSERT_EQ(now.size(), static_cast<size_t>(extraction.memberBytes)) << what;
         EXPECT_TRUE(std::equal(now.begin(), now.end(), member2.begin())) << what;
@@ -185,7 +185,7 @@ TEST_F(TempFileTest, NobodyElseCanWriteReplaceOrDeleteItWhileTheRunUsesIt)
 // cutting off what lies behind, or on, leaving a gap.
 void ShiftWritePosition(long delta)
 {
-    ASSERT_EQ(fflush(extraction.tempStream), 0);
+    ASSERT_TRUE(FlushMemberBytes());
     HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(extraction.tempStream)));
     ASSERT_NE(SetFilePointer(h, delta, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
     if (delta < 0) {
