@@ -38,7 +38,9 @@ function(vorn_add_installer target folder package crc_header maker)
     OUTPUT_NAME vornsetup
     RUNTIME_OUTPUT_DIRECTORY ${folder}
     LINK_DEPENDS ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/resources ${gen})
+  # The resources include the package's CRC header (the version resource carries the CRC).
+  get_filename_component(crc_dir ${crc_header} DIRECTORY)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/resources ${gen} ${crc_dir})
   target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti>)
   # A small stub, byte-identical from build to build of the same checkout.
   target_link_options(${target} PRIVATE -s -Wl,--no-insert-timestamp -Wl,--kill-at
@@ -47,7 +49,8 @@ function(vorn_add_installer target folder package crc_header maker)
   set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/resource_ids.h ${CMAKE_SOURCE_DIR}/resources/vorn.ico
     ${CMAKE_SOURCE_DIR}/resources/setup.ico ${CMAKE_SOURCE_DIR}/resources/licence.txt
-    ${gen}/package_resource.rc ${package})
+    ${CMAKE_SOURCE_DIR}/resources/version.rc
+    ${gen}/package_resource.rc ${package} ${crc_header})
   add_dependencies(${target} ${maker})
 
   add_custom_command(TARGET ${target} POST_BUILD
