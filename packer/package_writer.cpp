@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "decoder/adaptive_tree.h"
@@ -42,28 +43,29 @@ void AppendMarker(Bytes& out)
     out.insert(out.end(), PackageMarker, PackageMarker + kMarkerLength);
 }
 
-// Decodes one member stream, as the pump hands it to the decoder: from a file.
+// Decodes one member stream with the installer's decoder, through streams
+// in memory (the caller has bounded the declared size).
 bool DecodeStream(const Bytes& stream, Bytes* decoded)
 {
-    FILE* in = tmpfile();
-    FILE* out = tmpfile();
+    if (stream.empty())
+        return false;
+    FILE* in = fmemopen(const_cast<uint8_t*>(stream.data()), stream.size(), "rb");
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&buffer, &size);
     bool ok = in && out;
     if (ok) {
-        fwrite(stream.data(), 1, stream.size(), in);
-        rewind(in);
         MemberProgressSink quiet = {[](void*) { return 1; }, [](void*, uint32_t, uint32_t) {},
                                     [](void*) {}, nullptr};
         ok = DecodeMember(in, out, quiet);
-        rewind(out);
-        decoded->clear();
-        int c;
-        while ((c = getc(out)) != EOF)
-            decoded->push_back(static_cast<uint8_t>(c));
     }
     if (in)
         fclose(in);
     if (out)
-        fclose(out);
+        ok = fclose(out) == 0 && ok;  // buffer and size are final now
+    if (ok)
+        decoded->assign(buffer, buffer + size);
+    free(buffer);
     return ok;
 }
 
@@ -147,7 +149,8 @@ bool BuildPackage(const std::string& payloadDir, BuiltPackage* package, std::str
     return true;
 }
 
-bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error)
+bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error,
+                      const uint32_t* expectedCrc)
 {
     JoinPackageMarker();
     FILE* f = fopen(path.c_str(), "rb");
@@ -205,6 +208,20 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
         return false;
     }
     package->carriesCrc = FindCarriedCrc(file, end, &package->carriedCrc);
+    char text[128];
+    if (package->carriesCrc && package->crc != package->carriedCrc) {
+        snprintf(text, sizeof text, ": package CRC 0x%08X differs from the 0x%08X the installer carries",
+                 package->crc, package->carriedCrc);
+        *error = path + text;
+        return false;
+    }
+    if (expectedCrc && package->crc != *expectedCrc) {
+        snprintf(text, sizeof text, ": package CRC 0x%08X differs from the expected 0x%08X", package->crc,
+                 *expectedCrc);
+        *error = path + text;
+        return false;
+    }
+
     package->members.clear();
     package->contents.clear();
     for (size_t i = 0; i < members.size(); ++i) {
@@ -227,27 +244,6 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
         }
         package->members.push_back({name, decoded.size(), members[i].size()});
         package->contents.push_back(std::move(decoded));
-    }
-    return true;
-}
-
-bool VerifyPackageFile(const std::string& path, const uint32_t* expectedCrc, CheckedPackage* package,
-                       std::string* error)
-{
-    if (!CheckPackageFile(path, package, error))
-        return false;
-    char text[128];
-    if (package->carriesCrc && package->crc != package->carriedCrc) {
-        snprintf(text, sizeof text, ": package CRC 0x%08X differs from the 0x%08X the installer carries",
-                 package->crc, package->carriedCrc);
-        *error = path + text;
-        return false;
-    }
-    if (expectedCrc && package->crc != *expectedCrc) {
-        snprintf(text, sizeof text, ": package CRC 0x%08X differs from the expected 0x%08X", package->crc,
-                 *expectedCrc);
-        *error = path + text;
-        return false;
     }
     return true;
 }

@@ -41,17 +41,14 @@ struct CheckedPackage {
 // CRC, beside the constant compiled into its code.
 inline constexpr char kCarriedCrcKey[] = "PackageCRC32";
 
-// Scans the file for its package and CRC, splits the members with the pump's
-// matcher and decodes each. False with the fault when anything is off.
-bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error);
-
-// The whole check of the packer's verify and extract: CheckPackageFile, then
-// the package's CRC against the one the installer carries and against the
-// expected one when given. Only a CRC shows a damaged byte inside a member
-// (such a member often still decodes, to other bytes); a bare package checked
-// without expectedCrc has passed the structure and decoding checks only.
-// False with a one-line fault.
-bool VerifyPackageFile(const std::string& path, const uint32_t* expectedCrc, CheckedPackage* package,
-                       std::string* error);
+// The check of the packer's verify and extract, in the installer's order:
+// scans the file for its package and CRC, splits the members with the pump's
+// matcher, compares the CRC with the one an installer carries and with
+// expectedCrc when given, then decodes each member. Only a CRC shows a
+// damaged byte inside a member (such a member often still decodes, to other
+// bytes): a bare package checked without expectedCrc has passed the
+// structure and decoding checks only. False with a one-line fault.
+bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error,
+                      const uint32_t* expectedCrc = nullptr);
 
 }  // namespace vorn

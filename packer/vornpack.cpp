@@ -90,7 +90,7 @@ bool CheckFile(const Args& args, vorn::CheckedPackage* package)
     const char* crcText = Value(args, "--crc");
     uint32_t expected = crcText ? static_cast<uint32_t>(strtoul(crcText, nullptr, 16)) : 0;
     std::string error;
-    if (!vorn::VerifyPackageFile(args.positional[0], crcText ? &expected : nullptr, package, &error)) {
+    if (!vorn::CheckPackageFile(args.positional[0], package, &error, crcText ? &expected : nullptr)) {
         Fail(error);
         return false;
     }

@@ -164,7 +164,7 @@ std::string Hex(uint32_t crc)
     return text;
 }
 
-TEST_F(PackageWriter, VerifyComparesTheCrcAnInstallerCarriesAndTheExpectedOne)
+TEST_F(PackageWriter, CheckComparesTheCrcAnInstallerCarriesAndTheExpectedOne)
 {
     BuiltPackage built;
     std::string error;
@@ -199,7 +199,7 @@ TEST_F(PackageWriter, VerifyComparesTheCrcAnInstallerCarriesAndTheExpectedOne)
     for (const Case& c : cases) {
         WriteBytes(dir + "/file", c.file);
         CheckedPackage checked;
-        bool ok = VerifyPackageFile(dir + "/file", c.expected, &checked, &error);
+        bool ok = CheckPackageFile(dir + "/file", &checked, &error, c.expected);
         EXPECT_EQ(checked.carriesCrc, c.carries) << c.name;
         if (!c.fault) {
             EXPECT_TRUE(ok) << c.name << ": " << error;
@@ -213,7 +213,7 @@ TEST_F(PackageWriter, VerifyComparesTheCrcAnInstallerCarriesAndTheExpectedOne)
 // One bit changed anywhere in the package of an installer that carries its
 // CRC is refused: inside a member the CRC finds it even where the member
 // still decodes, on a marker the structure breaks.
-TEST_F(PackageWriter, VerifyRefusesEveryFlippedBitOfAnInstallersPackage)
+TEST_F(PackageWriter, CheckRefusesEveryFlippedBitOfAnInstallersPackage)
 {
     // Short members keep the package small enough to try every byte.
     for (const char* name : kMemberNames)
@@ -227,13 +227,13 @@ TEST_F(PackageWriter, VerifyRefusesEveryFlippedBitOfAnInstallersPackage)
     const size_t end = start + built.bytes.size() - 2;  // the CR LF behind the closing pair is read by nobody
     CheckedPackage checked;
     WriteBytes(dir + "/file", file);
-    ASSERT_TRUE(VerifyPackageFile(dir + "/file", nullptr, &checked, &error)) << error;
+    ASSERT_TRUE(CheckPackageFile(dir + "/file", &checked, &error)) << error;
     int accepted = 0;
     for (size_t p = start; p < end; ++p) {
         Bytes spoilt = file;
         spoilt[p] ^= static_cast<uint8_t>(1u << (p % 8));
         WriteBytes(dir + "/file", spoilt);
-        if (VerifyPackageFile(dir + "/file", nullptr, &checked, &error)) {
+        if (CheckPackageFile(dir + "/file", &checked, &error)) {
             ADD_FAILURE() << "bit " << p % 8 << " of byte " << p << " flipped: accepted";
             if (++accepted == 5)
                 break;
