@@ -26,7 +26,8 @@ endif()
 
 # Without a CA file the signature is checked against the certificates it
 # carries and the system's: that proves it intact and made for this file;
-# whether Windows trusts the signer is the certificate's business.
+# whether Windows trusts the signer is the certificate's business. The same
+# certificates serve for a timestamp's server.
 if(NOT CAFILE)
   set(CAFILE ${INSTALLER}.certificates.pem)
   execute_process(COMMAND ${OSSLSIGNCODE} extract-signature -pem -in ${INSTALLER} -out ${INSTALLER}.signature.pem
@@ -45,7 +46,7 @@ if(NOT CAFILE)
     file(APPEND ${CAFILE} "${system}")
   endif()
 endif()
-execute_process(COMMAND ${OSSLSIGNCODE} verify -in ${INSTALLER} -CAfile ${CAFILE}
+execute_process(COMMAND ${OSSLSIGNCODE} verify -in ${INSTALLER} -CAfile ${CAFILE} -TSA-CAfile ${CAFILE}
   RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE error)
 file(REMOVE ${INSTALLER}.certificates.pem)
 if(NOT result EQUAL 0)
