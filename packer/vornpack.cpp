@@ -115,7 +115,7 @@ int Build(const Args& args)
     if (!vorn::WriteFileAtomically(output, package.bytes, &error))
         return Fail(error);
     if (header) {
-        char text[256];
+        char text[512];
         // C++ for the installer's check; the text alone for its version
         // resource, which carries the CRC for verify and extract.
         snprintf(text, sizeof text,
