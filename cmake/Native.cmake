@@ -25,6 +25,11 @@ function(vorn_add_windows_tree name toolchain wine_dir)
       -DVORNPACK=$<TARGET_FILE:vornpack>
       -DVORN_WINE_DIR=${CMAKE_BINARY_DIR}/${wine_dir}
       -DVORN_PAYLOAD=${VORN_PAYLOAD}
+      # Signing (cmake/Signing.cmake): file names and a URL only, no password.
+      -DVORN_SIGN_PKCS12=${VORN_SIGN_PKCS12}
+      -DVORN_SIGN_PASSWORD_FILE=${VORN_SIGN_PASSWORD_FILE}
+      -DVORN_SIGN_TIMESTAMP_URL=${VORN_SIGN_TIMESTAMP_URL}
+      -DVORN_SIGN_CAFILE=${VORN_SIGN_CAFILE}
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     DEPENDS vornpack)

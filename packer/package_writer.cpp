@@ -3,12 +3,16 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "decoder/adaptive_tree.h"
 #include "decoder/member_decoder.h"
+#include "decoder/offset_code.h"
 #include "package/crc32.h"
 #include "package/marker.h"
 #include "package/member_table.h"
@@ -122,6 +126,48 @@ bool DecodeStream(const Bytes& stream, Bytes* decoded, std::string* error)
     return ok;
 }
 
+// The CRC an installer carries in its version information, looked for behind
+// the package: the key in UTF-16 with its terminating zero, zero padding,
+// then eight hex digits in UTF-16 and a terminating zero.
+bool FindCarriedCrc(const Bytes& file, size_t from, uint32_t* crc)
+{
+    Bytes key;
+    for (const char* c = kCarriedCrcKey;; ++c) {
+        key.push_back(static_cast<uint8_t>(*c));
+        key.push_back(0);
+        if (!*c)
+            break;
+    }
+    auto at = std::search(file.begin() + static_cast<ptrdiff_t>(from), file.end(), key.begin(), key.end());
+    if (at == file.end())
+        return false;
+    size_t p = static_cast<size_t>(at - file.begin()) + key.size();
+    while (p + 1 < file.size() && file[p] == 0 && file[p + 1] == 0)
+        p += 2;
+    uint32_t value = 0;
+    for (int digit = 0; digit < 8; ++digit, p += 2) {
+        if (p + 1 >= file.size() || file[p + 1] != 0 || !isxdigit(file[p]))
+            return false;
+        int c = file[p];
+        value = value * 16 + static_cast<uint32_t>(isdigit(c) ? c - '0' : (c | 0x20) - 'a' + 10);
+    }
+    if (p + 1 >= file.size() || file[p] != 0 || file[p + 1] != 0)
+        return false;
+    *crc = value;
+    return true;
+}
+
+// The most bytes a bit stream of this many bytes can code: a match of 60
+// bytes takes at least ten bits (a symbol of one bit, an offset of nine), a
+// literal at least one. A larger declared size is a damaged header, refused
+// before the decoder writes up to 4 GiB for it.
+uint64_t MostDecodedBytes(size_t bitStreamBytes)
+{
+    constexpr int kFewestMatchBits = 1 + OffsetCodeLength(0) + kOffsetLowBits;
+    static_assert(kFewestMatchBits == 10);
+    return uint64_t{bitStreamBytes} * 8 * kLongestMatch / kFewestMatchBits + kLongestMatch;
+}
+
 uint32_t DeclaredSize(const Bytes& stream)
 {
     uint32_t size = 0;
@@ -160,7 +206,8 @@ bool BuildPackage(const std::string& payloadDir, BuiltPackage* package, std::str
     return true;
 }
 
-bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error)
+bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error,
+                      const uint32_t* expectedCrc)
 {
     JoinPackageMarker();
     FILE* f = fopen(path.c_str(), "rb");
@@ -184,7 +231,9 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
     MarkerMatcher matcher;
     bool open = false, closed = false;
     Bytes current;
+    size_t end = 0;  // behind the closing pair
     for (uint8_t b : file) {
+        ++end;
         int pending = 0;
         MatchStep step = FeedMatcher(matcher, b, &pending);
         if (step == MatchStep::Pending)
@@ -215,11 +264,31 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
                                                        : " (a partial marker pending ahead of it?)");
         return false;
     }
+    package->carriesCrc = FindCarriedCrc(file, end, &package->carriedCrc);
+    char text[128];
+    if (package->carriesCrc && package->crc != package->carriedCrc) {
+        snprintf(text, sizeof text, ": package CRC 0x%08X differs from the 0x%08X the installer carries",
+                 package->crc, package->carriedCrc);
+        *error = path + text;
+        return false;
+    }
+    if (expectedCrc && package->crc != *expectedCrc) {
+        snprintf(text, sizeof text, ": package CRC 0x%08X differs from the expected 0x%08X", package->crc,
+                 *expectedCrc);
+        *error = path + text;
+        return false;
+    }
+
     package->members.clear();
     package->contents.clear();
     for (size_t i = 0; i < members.size(); ++i) {
         Bytes decoded;
         const char* name = kMemberNames[i];
+        if (members[i].size() >= 4 && DeclaredSize(members[i]) > MostDecodedBytes(members[i].size() - 4)) {
+            *error = path + ": member " + std::to_string(i) + " (" + name + ") declares " +
+                     std::to_string(DeclaredSize(members[i])) + " bytes, more than its stream can hold";
+            return false;
+        }
         std::string fault;
         if (!DecodeStream(members[i], &decoded, &fault)) {
             *error = path + ": member " + std::to_string(i) + " (" + name + ") " + fault;
@@ -235,25 +304,6 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
         package->contents.push_back(std::move(decoded));
     }
     return true;
-}
-
-bool WriteFileAtomically(const std::string& path, const Bytes& bytes, std::string* error)
-{
-    std::string temporary = path + ".partial";
-    FILE* f = fopen(temporary.c_str(), "wb");
-    if (!f) {
-        *error = path + ": cannot write: " + strerror(errno);
-        return false;
-    }
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (fclose(f) == 0) && ok;
-    if (ok && rename(temporary.c_str(), path.c_str()) != 0)
-        ok = false;
-    if (!ok) {
-        *error = path + ": cannot write: " + strerror(errno);
-        remove(temporary.c_str());
-    }
-    return ok;
 }
 
 }  // namespace vorn

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "packer/file_output.h"
 #include "packer/member_encoder.h"
 
 namespace vorn {
@@ -29,14 +30,25 @@ struct CheckedPackage {
     uint32_t crc = 0;
     std::vector<MemberReport> members;
     std::vector<Bytes> contents;  // decoded members
+    // The CRC a built installer carries in its version information (key
+    // kCarriedCrcKey, eight hex digits), found behind the package; a bare
+    // package carries none.
+    bool carriesCrc = false;
+    uint32_t carriedCrc = 0;
 };
 
-// Scans the file for its package and CRC, splits the members with the pump's
-// matcher and decodes each. False with the fault when anything is off.
-bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error);
+// The version-information key under which an installer carries its package's
+// CRC, beside the constant compiled into its code.
+inline constexpr char kCarriedCrcKey[] = "PackageCRC32";
 
-// Writes bytes to path through a temporary file beside it, so that a failed
-// write never leaves a partial file. False with the reason.
-bool WriteFileAtomically(const std::string& path, const Bytes& bytes, std::string* error);
+// The check of the packer's verify and extract, in the installer's order:
+// scans the file for its package and CRC, splits the members with the pump's
+// matcher, compares the CRC with the one an installer carries and with
+// expectedCrc when given, then decodes each member. Only a CRC shows a
+// damaged byte inside a member (such a member often still decodes, to other
+// bytes): a bare package checked without expectedCrc has passed the
+// structure and decoding checks only. False with a one-line fault.
+bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error,
+                      const uint32_t* expectedCrc = nullptr);
 
 }  // namespace vorn

@@ -1,8 +1,9 @@
 # Targets of the end-to-end tests (included from tests/CMakeLists.txt, which
 # registers the tests): the driver library, the two test programs, the
-# planted-library stand-ins, the large-package installer, the timing
-# benchmark and the screenshot tour.
+# planted-library stand-ins, the large-package and the signed installers, the
+# timing benchmark and the screenshot tour.
 include(${CMAKE_CURRENT_LIST_DIR}/BigInstaller.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/SignedInstaller.cmake)
 
 add_library(vorn_e2e_driver STATIC
   e2e/driver/help_window.cpp
@@ -28,7 +29,8 @@ foreach(program e2e_wizard_tests e2e_install_tests)
   string(REPLACE "_tests" "_test.cpp" source ${source})
   add_executable(${program} e2e/e2e_main.cpp e2e/${source})
   target_link_libraries(${program} vorn_e2e_driver GTest::gtest)
-  add_dependencies(${program} vorninstall e2e_big_installer e2e_ctl3d_probe e2e_ctl3d_loader)
+  add_dependencies(${program} vorninstall e2e_big_installer e2e_signed_installer e2e_ctl3d_probe
+    e2e_ctl3d_loader)
 endforeach()
 # Two installers at once, in the same program as the other installations.
 target_sources(e2e_install_tests PRIVATE e2e/two_installers_test.cpp)
@@ -37,6 +39,7 @@ target_sources(e2e_install_tests PRIVATE e2e/two_installers_test.cpp)
 set(VORN_E2E_INPUTS
   --installer ${VORN_INSTALLER} --payload ${VORN_PAYLOAD_DIR}
   --big-installer $<TARGET_FILE:e2e_big_installer> --big-payload ${E2E_BIG_PAYLOAD}
+  --signed-installer $<TARGET_FILE:e2e_signed_installer>
   --ctl3d-probe $<TARGET_FILE:e2e_ctl3d_probe> --ctl3d-loader $<TARGET_FILE:e2e_ctl3d_loader>
   --licence ${CMAKE_SOURCE_DIR}/resources/licence.txt)
 

@@ -2,8 +2,12 @@
 // Finish page's ways out, the abort question, the failure boxes with their
 // rollback, and the planted "Ctl3d32.dll".
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <wintrust.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -205,6 +209,58 @@ TEST_F(Install, FullInstallOnTheNewShellWritesTheUninstallEntry)
         "[AddItem(\"" + f + "\\versions.txt\",\"Versions.txt\",,,,,\"" + f + "\")]",
     };
     EXPECT_EQ(progman.commands, expected);
+}
+
+// The certificate table of a PE file: its offset and size from the headers'
+// data directory, checked to lie inside the file; {0, 0} when there is none.
+std::pair<size_t, size_t> CertificateTable(const std::string& file)
+{
+    auto at = [&file](size_t offset, size_t bytes) {
+        uint32_t value = 0;
+        for (size_t i = 0; i < bytes && offset + i < file.size(); ++i)
+            value |= static_cast<uint32_t>(static_cast<uint8_t>(file[offset + i])) << (8 * i);
+        return value;
+    };
+    size_t nt = at(offsetof(IMAGE_DOS_HEADER, e_lfanew), 4);
+    size_t optional = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader);
+    size_t directories = at(optional, 2) == IMAGE_NT_OPTIONAL_HDR64_MAGIC
+                             ? optional + offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
+                             : optional + offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory);
+    size_t entry = directories + IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY);
+    if (at(nt, 4) != IMAGE_NT_SIGNATURE || entry + 8 > file.size())
+        return {0, 0};
+    size_t offset = at(entry, 4), size = at(entry + 4, 4);  // a file offset, not an address
+    return offset + size <= file.size() ? std::make_pair(offset, size) : std::make_pair(size_t{0}, size_t{0});
+}
+
+// The installer signed in the build with a throw-away certificate (the
+// build's post-link check ran vornpack verify and osslsigncode verify on it):
+// the signature behind everything changes nothing for the installation.
+TEST_F(Install, SignedInstallerInstallsEveryFileIntact)
+{
+    ASSERT_FALSE(inputs.signedInstaller.empty()) << "needs --signed-installer";
+    std::string plain, signedFile;
+    ASSERT_TRUE(ReadFile(inputs.installer, &plain));
+    ASSERT_TRUE(ReadFile(inputs.signedInstaller, &signedFile));
+    EXPECT_EQ(CertificateTable(plain).second, 0u) << "the demo installer is signed";
+    auto [offset, size] = CertificateTable(signedFile);
+    ASSERT_GT(size, 0u) << "no certificate table: not signed";
+    EXPECT_EQ(offset + size, signedFile.size()) << "the signature is not the end of the file";
+    WIN_CERTIFICATE header;
+    ASSERT_GE(size, sizeof header);
+    memcpy(&header, signedFile.data() + offset, sizeof header);
+    EXPECT_EQ(header.wRevision, WIN_CERT_REVISION_2_0);
+    EXPECT_EQ(header.wCertificateType, WIN_CERT_TYPE_PKCS_SIGNED_DATA);
+
+    RunOptions options;
+    options.source = inputs.signedInstaller;
+    Start(options);
+    ASSERT_TRUE(run.GoToOptions());
+    ASSERT_TRUE(run.InstallToFinish()) << "page " << ShownPage(run.wizard);
+    EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload), "") << "at the Finish page";
+    Click(run.wizard, IDCANCEL);  // "&Finish"
+    EXPECT_EQ(run.WaitExit(), 0);
+    EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload, true), "");
 }
 
 TEST_F(Install, FinishPageEscapeAndCloseBoxFinishAsTheButtonDoes)

@@ -1,20 +1,24 @@
 # The installer's post-link check (cmake/VerifyInstaller.cmake) on the built
 # installer and on copies spoilt the two ways it exists to catch: a marker
-# ahead of the package, and a partial marker left pending right before it.
-# Each spoilt copy must fail the check and be deleted; the real one passes.
-#   cmake -DVORNPACK=... -DINSTALLER=... -DPACKAGE=... -DCRC_HEADER=... -DWORK=... -P build_check_test.cmake
+# ahead of the package, and a partial marker left pending right before it;
+# then its signature half on a signed installer, on a copy changed after
+# signing and on an unsigned one. Each spoilt copy must fail the check and be
+# deleted; the real ones pass.
+#   cmake -DVORNPACK=... -DINSTALLER=... -DPACKAGE=... -DCRC_HEADER=... -DSIGNED_INSTALLER=...
+#         -DSIGNER=<its certificate> -DOSSLSIGNCODE=... -DOPENSSL=... -DWORK=... -P build_check_test.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/marker.txt "code that holds ARNI by mistake\n")
 file(WRITE ${WORK}/pending.txt "data that ends in A")
 
+# run_check(<case> <file> <expect pass> [signature check options...])
 function(run_check case file expect_pass)
   file(SIZE ${file} size)
   if(size LESS 1000)
     message(FATAL_ERROR "${case}: the test file was not made")
   endif()
   execute_process(COMMAND ${CMAKE_COMMAND} -DVORNPACK=${VORNPACK} -DINSTALLER=${file}
-      -DCRC_HEADER=${CRC_HEADER} -P ${CMAKE_CURRENT_LIST_DIR}/../../cmake/VerifyInstaller.cmake
+      -DCRC_HEADER=${CRC_HEADER} ${ARGN} -P ${CMAKE_CURRENT_LIST_DIR}/../../cmake/VerifyInstaller.cmake
     RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
   if(expect_pass AND NOT result EQUAL 0)
     message(FATAL_ERROR "${case}: the check failed an intact installer")
@@ -40,3 +44,26 @@ run_check("marker ahead of the package" ${WORK}/marker_ahead.exe FALSE)
 execute_process(COMMAND ${CMAKE_COMMAND} -E cat ${WORK}/pending.txt ${PACKAGE}
   OUTPUT_FILE ${WORK}/pending_before.exe)
 run_check("partial marker pending before the package" ${WORK}/pending_before.exe FALSE)
+
+# The signature half. The copy changed after signing differs in one letter of
+# the DOS stub's message: the package check still passes, the digest not.
+set(signature -DOSSLSIGNCODE=${OSSLSIGNCODE} -DOPENSSL=${OPENSSL})
+file(COPY_FILE ${SIGNED_INSTALLER} ${WORK}/signed.exe)
+run_check("signed installer, its certificate trusted" ${WORK}/signed.exe TRUE ${signature} -DCAFILE=${SIGNER})
+run_check("signed installer, the signature's own certificates" ${WORK}/signed.exe TRUE ${signature})
+file(READ ${SIGNED_INSTALLER} head LIMIT 256 HEX)
+string(FIND "${head}" "54686973" at)  # "This"
+math(EXPR odd "${at} % 2")
+if(at EQUAL -1 OR odd)
+  message(FATAL_ERROR "no DOS stub message in ${SIGNED_INSTALLER}")
+endif()
+math(EXPR at "${at} / 2")
+file(COPY_FILE ${SIGNED_INSTALLER} ${WORK}/changed_after_signing.exe)
+execute_process(COMMAND sh -c "printf t | dd of='${WORK}/changed_after_signing.exe' bs=1 seek=${at} conv=notrunc status=none")
+execute_process(COMMAND ${VORNPACK} verify ${WORK}/changed_after_signing.exe RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the copy changed after signing fails the package check too: no test of the signature check")
+endif()
+run_check("changed after signing" ${WORK}/changed_after_signing.exe FALSE ${signature} -DCAFILE=${SIGNER})
+file(COPY_FILE ${INSTALLER} ${WORK}/unsigned.exe)
+run_check("unsigned installer" ${WORK}/unsigned.exe FALSE ${signature} -DCAFILE=${SIGNER})

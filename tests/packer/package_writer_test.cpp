@@ -113,12 +113,131 @@ TEST_F(PackageWriter, CheckRefusesBrokenFiles)
         {"partial match pending ahead of it", "code A" + package, "9 members"},
         {"no closing pair", tenMarkers, "no closing double marker"},
         {"a member that declares size 0", std::string("ARNI\0\0\0\0", 8) + package.substr(8), "does not decode"},
+        // Decoded, it would write 4 GiB of whatever the damaged bits say.
+        {"a member that declares 4 GiB", "ARNI\xFF\xFF\xFF\xFF" + package.substr(8), "more than its stream can hold"},
     };
     for (const Case& c : cases) {
         WriteBytes(dir + "/broken", Of(c.file));
         CheckedPackage checked;
         EXPECT_FALSE(CheckPackageFile(dir + "/broken", &checked, &error)) << c.name;
         EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
+    }
+}
+
+// The version information's "PackageCRC32" string as it lies in an installer:
+// key and value in UTF-16, each with its terminating zero, padding between.
+Bytes CarriedCrc(const std::string& digits)
+{
+    Bytes out;
+    auto wide = [&out](const std::string& text) {
+        for (char c : text + std::string(1, '\0')) {
+            out.push_back(static_cast<uint8_t>(c));
+            out.push_back(0);
+        }
+    };
+    wide("PackageCRC32");
+    out.insert(out.end(), {0, 0});
+    wide(digits);
+    return out;
+}
+
+// A stand-in installer: code, the package, then the version information.
+Bytes Installer(const Bytes& package, const Bytes& trailer)
+{
+    Bytes file = Of("MZ code and resources; ");
+    file.insert(file.end(), package.begin(), package.end());
+    file.insert(file.end(), {'\0', '\0', 'V', '\0'});
+    file.insert(file.end(), trailer.begin(), trailer.end());
+    return file;
+}
+
+Bytes Cut(Bytes bytes, size_t count)
+{
+    bytes.resize(bytes.size() - count);
+    return bytes;
+}
+
+std::string Hex(uint32_t crc)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%08X", crc);
+    return text;
+}
+
+TEST_F(PackageWriter, CheckComparesTheCrcAnInstallerCarriesAndTheExpectedOne)
+{
+    BuiltPackage built;
+    std::string error;
+    ASSERT_TRUE(BuildPackage(dir, &built, &error)) << error;
+    const uint32_t right = built.crc, wrong = built.crc ^ 0x10;
+    std::string lower = Hex(right);
+    for (char& c : lower)
+        c = static_cast<char>(tolower(c));
+
+    struct Case {
+        const char* name;
+        Bytes file;
+        const uint32_t* expected;
+        bool carries;
+        const char* fault;  // null: accepted
+    };
+    const Case cases[] = {
+        {"bare package", built.bytes, nullptr, false, nullptr},
+        {"bare package, expected CRC", built.bytes, &right, false, nullptr},
+        {"bare package, another CRC", built.bytes, &wrong, false, "differs from the expected"},
+        {"installer", Installer(built.bytes, CarriedCrc(Hex(right))), nullptr, true, nullptr},
+        {"installer, lower-case digits", Installer(built.bytes, CarriedCrc(lower)), &right, true, nullptr},
+        {"installer carrying another CRC", Installer(built.bytes, CarriedCrc(Hex(wrong))), nullptr, true,
+         "the installer carries"},
+        {"installer, another expected CRC", Installer(built.bytes, CarriedCrc(Hex(right))), &wrong, true,
+         "differs from the expected"},
+        // Not eight hex digits: not the installer's string, so nothing is carried.
+        {"seven digits", Installer(built.bytes, CarriedCrc(Hex(wrong).substr(1))), nullptr, false, nullptr},
+        {"a letter that is no digit", Installer(built.bytes, CarriedCrc("0E3CC3BG")), nullptr, false, nullptr},
+        {"cut inside the value", Cut(Installer(built.bytes, CarriedCrc(Hex(wrong))), 4), nullptr, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(dir + "/file", c.file);
+        CheckedPackage checked;
+        bool ok = CheckPackageFile(dir + "/file", &checked, &error, c.expected);
+        EXPECT_EQ(checked.carriesCrc, c.carries) << c.name;
+        if (!c.fault) {
+            EXPECT_TRUE(ok) << c.name << ": " << error;
+        } else {
+            EXPECT_FALSE(ok) << c.name;
+            EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
+        }
+    }
+}
+
+// One bit changed anywhere in the package of an installer that carries its
+// CRC is refused: inside a member the CRC finds it even where the member
+// still decodes, on a marker the structure breaks.
+TEST_F(PackageWriter, CheckRefusesEveryFlippedBitOfAnInstallersPackage)
+{
+    // Short members keep the package small enough to try every byte.
+    for (const char* name : kMemberNames)
+        WriteBytes(dir + "/" + name, Of(std::string("[") + name + "]\r\nkey=value value value\r\n"));
+    BuiltPackage built;
+    std::string error;
+    ASSERT_TRUE(BuildPackage(dir, &built, &error)) << error;
+    Bytes file = Installer(built.bytes, CarriedCrc(Hex(built.crc)));
+    const size_t start = 23;  // behind "MZ code and resources; "
+    ASSERT_EQ(file[start], 'A');
+    const size_t end = start + built.bytes.size() - 2;  // the CR LF behind the closing pair is read by nobody
+    CheckedPackage checked;
+    WriteBytes(dir + "/file", file);
+    ASSERT_TRUE(CheckPackageFile(dir + "/file", &checked, &error)) << error;
+    int accepted = 0;
+    for (size_t p = start; p < end; ++p) {
+        Bytes spoilt = file;
+        spoilt[p] ^= static_cast<uint8_t>(1u << (p % 8));
+        WriteBytes(dir + "/file", spoilt);
+        if (CheckPackageFile(dir + "/file", &checked, &error)) {
+            ADD_FAILURE() << "bit " << p % 8 << " of byte " << p << " flipped: accepted";
+            if (++accepted == 5)
+                break;
+        }
     }
 }
 

@@ -19,7 +19,7 @@ bool ReadInputs(int argc, char** argv, std::string* missing)
         {"--installer", &inputs.installer},       {"--payload", &inputs.payload},
         {"--big-installer", &inputs.bigInstaller}, {"--big-payload", &inputs.bigPayload},
         {"--ctl3d-probe", &inputs.ctl3dProbe},     {"--ctl3d-loader", &inputs.ctl3dLoader},
-        {"--licence", &inputs.licence},
+        {"--licence", &inputs.licence},           {"--signed-installer", &inputs.signedInstaller},
     };
     for (int i = 1; i + 1 < argc; ++i)
         for (Option& o : options)
@@ -105,7 +105,8 @@ bool Scenario::Launch(const RunOptions& options, std::string* error)
 {
     CreateDirectoryA(kRunFolder, nullptr);
     std::string target = std::string(kRunFolder) + "\\" + options.exeName;
-    const std::string& source = options.bigPackage ? inputs.bigInstaller : inputs.installer;
+    const std::string& source =
+        !options.source.empty() ? options.source : options.bigPackage ? inputs.bigInstaller : inputs.installer;
     if (source.empty()) {
         *error = "no installer given for this scenario";
         return false;

@@ -19,6 +19,7 @@ struct Inputs {
     std::string payload;       // its payload folder
     std::string bigInstaller;  // the same installer carrying the large payload
     std::string bigPayload;
+    std::string signedInstaller;  // the demo installer signed in the build
     std::string ctl3dProbe;    // the recording stand-in "Ctl3d32.dll"
     std::string ctl3dLoader;   // a plain LoadLibraryA("Ctl3d32.dll") program
     std::string licence;       // the licence text the installer carries
@@ -51,6 +52,7 @@ void ClearInstallation();
 struct RunOptions {
     std::string exeName = "vornsetup.exe";
     bool bigPackage = false;
+    std::string source;     // the installer to copy; empty: the demo or, with bigPackage, the large one
     bool newShell = false;  // GetVersion 4.0 for this program name (AppDefaults)
     std::string workDir;    // empty: the installer's folder
     std::vector<std::pair<std::string, std::string>> env;
