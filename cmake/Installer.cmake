@@ -17,9 +17,8 @@ add_library(vornwizard STATIC
 target_link_libraries(vornwizard PUBLIC vornengine vornshell comdlg32 gdi32 user32)
 target_compile_options(vornwizard PRIVATE ${VORN_STUB_COMPILE_OPTIONS})
 
-# An installer that carries one package: the shell, the resources with the
-# package as the last one, the wizard, and the package check built for that
-# package's CRC. Written as <folder>/vornsetup.exe, its generated resource
+# An installer that carries one package: the shell, which compiles in that
+# package's CRC, the resources with the package, and the wizard. Written as <folder>/vornsetup.exe, its generated resource
 # script in <folder>/installer/, signed after linking when a PKCS#12 file is
 # given (cmake/Signing.cmake), and checked after that.
 #   vorn_add_installer(<target> <folder> <package> <crc header> <target that makes them>
@@ -30,7 +29,6 @@ function(vorn_add_installer target folder package crc_header maker)
   # The package resource names the generated package, wherever the tree puts it.
   file(CONFIGURE OUTPUT ${gen}/package_resource.rc
     CONTENT "// Generated: the package, the installer's last resource.\nIDR_PACKAGE RCDATA \"${package}\"\n")
-  vorn_add_package_check(${target}_check ${crc_header} ${maker})
 
   set(rc ${CMAKE_SOURCE_DIR}/resources/installer.rc)
   add_executable(${target} WIN32
@@ -43,14 +41,16 @@ function(vorn_add_installer target folder package crc_header maker)
     OUTPUT_NAME vornsetup
     RUNTIME_OUTPUT_DIRECTORY ${folder}
     LINK_DEPENDS "${CMAKE_SOURCE_DIR}/shell/vornsetup.def;${CMAKE_SOURCE_DIR}/cmake/stub-sections.ld")
-  # The resources include the package's CRC header (the version resource carries the CRC).
+  # The shell and the resources include the package's CRC header (the
+  # wizard's package check gets the CRC from the shell; the version resource
+  # carries it too).
   get_filename_component(crc_dir ${crc_header} DIRECTORY)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/resources ${gen} ${crc_dir})
   target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${VORN_STUB_COMPILE_OPTIONS}>)
   # The link map is for bench/stub_size.sh.
   target_link_options(${target} PRIVATE ${VORN_STUB_LINK_OPTIONS} -Wl,-Map=${folder}/vornsetup.map
     -Wl,--kill-at ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
-  target_link_libraries(${target} PRIVATE vornwizard ${target}_check vornshell vornengine)
+  target_link_libraries(${target} PRIVATE vornwizard)
   set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/resource_ids.h ${CMAKE_SOURCE_DIR}/resources/vorn.ico
     ${CMAKE_SOURCE_DIR}/resources/setup.ico ${CMAKE_SOURCE_DIR}/resources/licence.txt

@@ -50,7 +50,9 @@ target_link_libraries(vornwin PUBLIC vorncore)
 add_library(vornshell STATIC shellint/program_group.cpp shell/completion_actions.cpp)
 target_link_libraries(vornshell PUBLIC vornwin user32 advapi32 shell32 kernel32)
 
-# The extraction engine: pump, existing files and rollback.
+# The extraction engine: the package check, pump, existing files and
+# rollback. The package's expected CRC is an argument of the check: each
+# installer compiles in the CRC of the package it carries.
 add_library(vornengine STATIC
   package/existing_files.cpp
   package/extract_member.cpp
@@ -58,20 +60,9 @@ add_library(vornengine STATIC
   package/extraction_state.cpp
   package/file_ops.cpp
   package/member_path.cpp
+  package/open_package.cpp
   package/temp_file.cpp)
 target_link_libraries(vornengine PUBLIC vornwin)
-
-# The package check compares with the CRC of one package, from the header
-# generated with it: it is built once for every package an installer carries.
-#   vorn_add_package_check(<library> <crc header> <target that makes it>)
-function(vorn_add_package_check name crc_header maker)
-  get_filename_component(crc_dir ${crc_header} DIRECTORY)
-  add_library(${name} STATIC ${CMAKE_SOURCE_DIR}/package/open_package.cpp)
-  target_include_directories(${name} PRIVATE ${crc_dir})
-  target_link_libraries(${name} PUBLIC vornengine)
-  target_compile_options(${name} PRIVATE ${VORN_STUB_COMPILE_OPTIONS})
-  add_dependencies(${name} ${maker})
-endfunction()
 
 foreach(library vorncore vornwin vornshell vornengine)
   target_compile_options(${library} PRIVATE ${VORN_STUB_COMPILE_OPTIONS})
@@ -81,9 +72,7 @@ endforeach()
 set_source_files_properties(decoder/adaptive_tree.cpp decoder/member_decoder.cpp
   TARGET_DIRECTORY vorncore PROPERTIES COMPILE_OPTIONS -O2)
 
-
 add_subdirectory(payload)
-vorn_add_package_check(vornpackagecheck ${VORN_PACKAGE_CRC_HEADER} demo_package)
 include(${CMAKE_SOURCE_DIR}/cmake/Installer.cmake)
 add_subdirectory(tests)
 add_subdirectory(bench)

@@ -22,12 +22,14 @@ extern InstallSettings installSettings;
 
 enum WizardPage { Welcome = 0, License = 1, Options = 2, Progress = 3, Finish = 4 };
 
-// Result of the extraction operations; each operation's meanings are at its declaration.
+// Result of the extraction operations; each operation's meanings are at its
+// declaration. The value 3 has a name for each of its two uses.
 enum StepResult : int {
-    StepFailed = 0,        // failed; a message was shown
-    StepDone = 1,
-    StepBackupFailed = 2,  // a backup step failed: back to the Options page
-    StepAgain = 3,         // skip this member, or call again later
+    StepFailed = 0,         // failed; a message was shown
+    StepDone = 1,           // done; go on
+    StepBackToOptions = 2,  // a backup step (or the folder) failed and was reported: back to the Options page
+    StepAgain = 3,          // PumpSlice: the slice is used up; call again later
+    StepKeepExisting = 3,   // CheckExistingFile: the existing settings file stays; skip the member
 };
 
 }  // namespace vorn

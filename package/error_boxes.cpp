@@ -16,33 +16,47 @@ constexpr const char kCorrupt[] =
     "The installation file seems to be corrupt!\n\n"
     "Please try running the installation program again or download a new version!";
 
-// The numbers 8, 12, 13 and 16 are not used.
 constexpr ErrorBox kErrorBoxes[] = {
-    {1, VORN_CAPTION(1),
+    {kErrorFolderNotCreated, VORN_CAPTION(1),
      "There seems to be a problem creating the directory you specified.\n\n"
      "Please try using a different directory name!"},
-    {2, VORN_CAPTION(2), kReadingProblem},
-    {3, VORN_CAPTION(3), kReadingProblem},
-    {4, VORN_CAPTION(4), kCopyingProblem},
-    {5, VORN_CAPTION(5), kCopyingProblem},
-    {6, VORN_CAPTION(6),
+    {kErrorInstallerUnreadable, VORN_CAPTION(2), kReadingProblem},
+    {kErrorTempFileUnreadable, VORN_CAPTION(3), kReadingProblem},
+    {kErrorDestinationUnwritable, VORN_CAPTION(4), kCopyingProblem},
+    {kErrorMemberNotWritten, VORN_CAPTION(5), kCopyingProblem},
+    {kErrorBackupFolderNotCreated, VORN_CAPTION(6),
      "There seems to be a problem creating the backup directory.\n\n"
      "Please try installing to a different directory!"},
-    {7, VORN_CAPTION(7),
+    {kErrorBackupNotMoved, VORN_CAPTION(7),
      "There seems to be a problem backing up your original files.\n\n"
      "Please try installing to a different directory!"},
-    {9, VORN_CAPTION(9), kReadingProblem},
-    {10, VORN_CAPTION(10), kCorrupt},
-    {11, VORN_CAPTION(11),
+    {kErrorInstallerNotReopened, VORN_CAPTION(9), kReadingProblem},
+    {kErrorPackageCorrupt, VORN_CAPTION(10), kCorrupt},
+    {kErrorTempFileNotMade, VORN_CAPTION(11),
      "There seems to be a problem extracting files from the installation file.\n\n"
      "Please try running the installation program again!"},
-    {14, VORN_CAPTION(14), kCorrupt},
-    {15, VORN_CAPTION(15),
+    {kErrorNoMember, VORN_CAPTION(14), kCorrupt},
+    {kErrorIconsNotCreated, VORN_CAPTION(15),
      "There seems to be a problem adding Vorn icons to the Program Manager!\n\n"
      "Do you want me to try again?"},
 };
 
 #undef VORN_CAPTION
+
+// Each caption shows its box's number.
+constexpr bool CaptionsMatchNumbers()
+{
+    for (const ErrorBox& box : kErrorBoxes) {
+        int n = 0;
+        const char* c = box.caption + sizeof("Vorn Installation Error [") - 1;
+        while (*c >= '0' && *c <= '9')
+            n = n * 10 + (*c++ - '0');
+        if (n != box.number || *c != ']')
+            return false;
+    }
+    return true;
+}
+static_assert(CaptionsMatchNumbers(), "an error box's caption and number differ");
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include "common/install_state.h"
 #include "common/ui_seam.h"
+#include "package/error_boxes.h"
 #include "package/extraction_state.h"
 #include "package/file_ops.h"
 #include "package/member_path.h"
@@ -44,8 +45,8 @@ int CreateDestinationFolder()
     if (PathExists(installSettings.folder))
         return StepDone;
     if (!CreateDirectoryA(installSettings.folder, nullptr)) {
-        extractionUi.ShowError(1);
-        return StepBackupFailed;
+        extractionUi.ShowError(kErrorFolderNotCreated);
+        return StepBackToOptions;
     }
     extraction.folderCreated = 1;
     return StepDone;
@@ -57,12 +58,12 @@ int CheckExistingFile(const char* destPath)
         return StepDone;
     ClearAttributes(destPath);
     if (installSettings.keepSettings && IsSettingsFile(destPath))
-        return StepAgain;
+        return StepKeepExisting;
     if (!installSettings.makeBackups)
         return StepDone;
     if (!PrepareBackupFolder()) {
-        extractionUi.ShowError(6);
-        return StepBackupFailed;
+        extractionUi.ShowError(kErrorBackupFolderNotCreated);
+        return StepBackToOptions;
     }
     PathParts parts;
     SplitPath(destPath, &parts);
@@ -71,8 +72,8 @@ int CheckExistingFile(const char* destPath)
     ClearAttributes(backupPath);
     DeleteWithRetry(backupPath);
     if (!MoveFileA(destPath, backupPath)) {
-        extractionUi.ShowError(7);
-        return StepBackupFailed;
+        extractionUi.ShowError(kErrorBackupNotMoved);
+        return StepBackToOptions;
     }
     return StepDone;
 }

@@ -5,14 +5,15 @@
 
 namespace vorn {
 
-// 1 the folder is ready (created when missing: folderCreated is then set),
-// 2 its creation failed and box [1] was shown.
+// StepDone: the folder is ready (created when missing: folderCreated is then
+// set); StepBackToOptions: its creation failed and box [1] was shown.
 int CreateDestinationFolder();
 
-// Before a member is written to destPath: 1 write it (the path is free, will
-// be overwritten, or its old file was moved into the backup folder), 3 leave
-// the existing settings file in place and skip the member, 2 a backup step
-// failed and box [6] or [7] was shown.
+// Before a member is written to destPath: StepDone, write it (the path is
+// free, will be overwritten, or its old file was moved into the backup
+// folder); StepKeepExisting, leave the existing settings file in place and
+// skip the member; StepBackToOptions, a backup step failed and box [6] or [7]
+// was shown.
 int CheckExistingFile(const char* destPath);
 
 // Closes both streams, deletes the temporary file and every destination file

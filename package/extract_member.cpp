@@ -5,6 +5,7 @@
 
 #include "common/install_state.h"
 #include "common/ui_seam.h"
+#include "package/error_boxes.h"
 #include "decoder/member_decoder.h"
 #include "package/existing_files.h"
 #include "package/extraction_state.h"
@@ -13,9 +14,6 @@
 
 namespace vorn {
 namespace {
-
-// Name and extension of the member being copied, split at its opening marker.
-PathParts scanned;
 
 // After a help file is written its stale index goes: made writable (other
 // attributes stay) and deleted once; a missing index is ignored.
@@ -41,10 +39,12 @@ void ShowScanStatus()
 {
     char path[kPathSize];
     MemberPath(extraction.memberIndex, path);
-    SplitPath(path, &scanned);
+    PathParts parts;
+    SplitPath(path, &parts);
+    wsprintfA(extraction.memberName, "%s%s", parts.name, parts.extension);
     char text[kPathSize + 32];
-    if (extractionUi.MainBarStarted() && scanned.name[0])
-        wsprintfA(text, "Scanning file: %s%s", scanned.name, scanned.extension);
+    if (extractionUi.MainBarStarted() && parts.name[0])
+        wsprintfA(text, "Scanning file: %s", extraction.memberName);
     else
         wsprintfA(text, "Scanning files...");
     extractionUi.SetStatus(text);
@@ -53,18 +53,18 @@ void ShowScanStatus()
 int ExtractMember(const char* tempPath, int tempBytes)
 {
     char text[kPathSize + 32];
-    wsprintfA(text, "Extracting file: %s%s", scanned.name, scanned.extension);
+    wsprintfA(text, "Extracting file: %s", extraction.memberName);
     extractionUi.SetStatus(text);
 
     char destPath[kPathSize];
     MemberPath(extraction.memberIndex, destPath);
     int p = CheckExistingFile(destPath);
-    if (p == StepAgain) {
+    if (p == StepKeepExisting) {
         ++extraction.memberIndex;  // kept in place: handled, but not written by this run
         return StepDone;
     }
-    if (p == StepBackupFailed)
-        return StepBackupFailed;
+    if (p == StepBackToOptions)
+        return StepBackToOptions;
     if (!WriteMember(tempPath, tempBytes, destPath))
         return StepFailed;
     extraction.memberWritten[extraction.memberIndex] = 1;
@@ -78,7 +78,7 @@ int WriteMember(const char* tempPath, int tempBytes, const char* destPath)
     FILE* in = fopen(tempPath, "rb");
     if (!in) {
         RollBack();
-        extractionUi.ShowError(3);
+        extractionUi.ShowError(kErrorTempFileUnreadable);
         return 0;
     }
     // Anything but the bytes the pump copied means the file was changed from
@@ -87,14 +87,14 @@ int WriteMember(const char* tempPath, int tempBytes, const char* destPath)
     if (FileLength(in) != tempBytes) {
         fclose(in);
         RollBack();
-        extractionUi.ShowError(5);
+        extractionUi.ShowError(kErrorMemberNotWritten);
         return 0;
     }
     FILE* out = fopen(destPath, "wb");
     if (!out) {
         fclose(in);
         RollBack();
-        extractionUi.ShowError(4);
+        extractionUi.ShowError(kErrorDestinationUnwritable);
         return 0;
     }
     bool ok = DecodeMember(in, out, extractionUi.memberBar);
@@ -113,7 +113,7 @@ int WriteMember(const char* tempPath, int tempBytes, const char* destPath)
         // walk would miss it (and it would keep a created folder in place).
         DeleteWithRetry(destPath);
         RollBack();
-        extractionUi.ShowError(5);
+        extractionUi.ShowError(kErrorMemberNotWritten);
         return 0;
     }
     return 1;

@@ -3,6 +3,7 @@
 
 #include "common/install_state.h"
 #include "common/ui_seam.h"
+#include "package/error_boxes.h"
 #include "decoder/byte_stream.h"
 #include "package/existing_files.h"
 #include "package/extract_member.h"
@@ -21,7 +22,7 @@ constexpr int kGoOn = -1;  // internal: the slice carries on
 int FailTempWrite()
 {
     RollBack();
-    extractionUi.ShowError(11);
+    extractionUi.ShowError(kErrorTempFileNotMade);
     return StepFailed;
 }
 
@@ -31,7 +32,7 @@ int FailTempWrite()
 int FailShortPackage()
 {
     RollBack();
-    extractionUi.ShowError(5);
+    extractionUi.ShowError(kErrorMemberNotWritten);
     return StepFailed;
 }
 
@@ -81,9 +82,10 @@ int ExtractFromTempFile()
 int FinishPump()
 {
     DrawMainBar();
+    const PumpMode mode = CurrentPumpMode();
     CloseStream(extraction.packageStream);
-    if (!extraction.tempStream)
-        return StepDone;  // memberIndex 0 here means no marker at all: the wizard reports it
+    if (mode == PumpMode::SeekingFirstMarker)
+        return StepDone;  // no marker at all (memberIndex 0): the wizard reports it
     // The last member has no closing marker; a partial marker at the very end is its data.
     if (!CopyMarkerBytes(extraction.matchLength))
         return FailTempWrite();
@@ -97,7 +99,7 @@ int FinishPump()
 // A whole marker was read: the member being copied is complete and the next begins.
 int AtMemberBoundary()
 {
-    if (extraction.tempStream) {
+    if (CurrentPumpMode() == PumpMode::CopyingMember) {
         int r = ExtractFromTempFile();
         if (r != StepDone) {
             CloseStream(extraction.packageStream);
@@ -110,7 +112,7 @@ int AtMemberBoundary()
     // A file of the run's own, made afresh for every member.
     extraction.tempStream = CreateTempFile(extraction.tempPath);
     if (!extraction.tempStream) {
-        extractionUi.ShowError(11);
+        extractionUi.ShowError(kErrorTempFileNotMade);
         CloseStream(extraction.packageStream);
         return StepFailed;
     }
@@ -143,8 +145,8 @@ int PumpSlice()
             int r = AtMemberBoundary();
             if (r != kGoOn)
                 return r;
-        } else if (step == MatchStep::Data && extraction.tempStream) {
-            // Each byte write is checked: a failed one stops the run at once.
+        } else if (step == MatchStep::Data && CurrentPumpMode() == PumpMode::CopyingMember) {
+            // Every write is checked: a block that cannot be written stops the run at once.
             if (!CopyToTemp(pending, byte))
                 return FailTempWrite();
         }

@@ -3,8 +3,6 @@
 
 #include <cstring>
 
-#include "package/marker.h"
-
 namespace vorn {
 
 ExtractionState extraction;
@@ -14,7 +12,6 @@ void ResetExtraction()
     // Zeroing covers the counters, the flags, the written-member record and
     // both texts; the streams are dropped without closing.
     std::memset(&extraction, 0, sizeof extraction);
-    JoinPackageMarker();
 }
 
 }  // namespace vorn

@@ -17,6 +17,7 @@ struct ExtractionState {
     int matchLength;              // marker bytes matched by the last bytes read, 0..3
     int sliceCount;               // bytes read in the current slice, 0..15001
     int memberIndex;              // members handled so far, 0..10
+    char memberName[kPathSize];   // name and extension of the member being copied, split at its marker
     char backupFolder[kPathSize]; // empty until the run's first backup
     int folderCreated;            // this run created the destination folder
     int abortPending;             // the abort question is open
@@ -34,8 +35,22 @@ struct ExtractionState {
 
 extern ExtractionState extraction;
 
+// What the pump is waiting for: told by which of its streams are open.
+enum class PumpMode {
+    SeekingFirstMarker,  // bytes are read and dropped until a marker opens member 0
+    CopyingMember,       // member memberIndex's bytes go to its temporary file until the next marker
+    Closed,              // finished, failed or rolled back: the package stream is closed
+};
+
+inline PumpMode CurrentPumpMode()
+{
+    if (!extraction.packageStream)
+        return PumpMode::Closed;
+    return extraction.tempStream ? PumpMode::CopyingMember : PumpMode::SeekingFirstMarker;
+}
+
 // Clears the state for a new run (streams are dropped, not closed: it runs only
-// at Install and right after RollBack) and joins the package marker afresh.
+// at Install and right after RollBack).
 void ResetExtraction();
 
 }  // namespace vorn

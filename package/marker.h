@@ -18,10 +18,10 @@ namespace vorn {
 
 constexpr int kMarkerLength = 4;
 
-// The marker text and a terminating zero; joined at run time from two pieces
-// so that the installer's own code and data never hold it.
-extern char PackageMarker[kMarkerLength + 1];
-void JoinPackageMarker();
+// The marker text and a terminating zero. It is joined at start-up from two
+// pieces, so that the installer's own code and data never hold it, and is
+// ready before anything can read it.
+extern const char* const PackageMarker;
 
 enum class MatchStep {
     Pending,  // the byte continued a partial match; nothing is decided yet

@@ -7,9 +7,9 @@
 
 #include "common/process_handles.h"
 #include "common/ui_seam.h"
+#include "package/error_boxes.h"
 #include "package/extraction_pump.h"
 #include "package/package_scan.h"
-#include "package_crc.h"  // generated with the package: vorn::ExpectedPackageCrc
 
 namespace vorn {
 
@@ -27,21 +27,21 @@ uint32_t ScanPackage(const char* path)
     return crc;
 }
 
-bool OpenPackage()
+bool OpenPackage(uint32_t expectedCrc)
 {
     GetModuleFileNameA(appInstance, InstallerPath, kInstallerPathSize);
     uint32_t crc = ScanPackage(InstallerPath);
     if (crc == 0) {
-        extractionUi.ShowError(2);
+        extractionUi.ShowError(kErrorInstallerUnreadable);
         return false;
     }
-    if (crc != ExpectedPackageCrc) {
-        extractionUi.ShowError(10);
+    if (crc != expectedCrc) {
+        extractionUi.ShowError(kErrorPackageCorrupt);
         return false;
     }
     FILE* stream = fopen(InstallerPath, "rb");
     if (!stream) {
-        extractionUi.ShowError(9);
+        extractionUi.ShowError(kErrorInstallerNotReopened);
         return false;
     }
     extractionUi.SetStatus("Scanning files...");

@@ -14,7 +14,7 @@ enum class ScanState {
 };
 
 // CRC of the package in the stream, read from its position; 0 on a read
-// error (and for a package whose CRC is 0). PackageMarker must be joined.
+// error (and for a package whose CRC is 0).
 uint32_t ScanPackageStream(FILE* stream);
 
 }  // namespace vorn

@@ -237,7 +237,6 @@ Bytes EncodeMemberStream(const Bytes& data, const std::vector<bool>* noMatchAt)
 
 long FindMarkerFault(const Bytes& stream)
 {
-    JoinPackageMarker();
     MarkerMatcher m;
     for (size_t i = 0; i < stream.size(); ++i) {
         int pending = 0;

@@ -180,7 +180,6 @@ uint32_t DeclaredSize(const Bytes& stream)
 
 bool BuildPackage(const std::string& payloadDir, BuiltPackage* package, std::string* error)
 {
-    JoinPackageMarker();
     package->bytes.clear();
     package->members.clear();
     Bytes hashed;
@@ -209,7 +208,6 @@ bool BuildPackage(const std::string& payloadDir, BuiltPackage* package, std::str
 bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error,
                       const uint32_t* expectedCrc)
 {
-    JoinPackageMarker();
     FILE* f = fopen(path.c_str(), "rb");
     if (!f) {
         *error = path + ": cannot open: " + strerror(errno);

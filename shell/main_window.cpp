@@ -3,6 +3,7 @@
 #include "shell/main_window.h"
 
 #include "common/process_handles.h"
+#include "package_crc.h"  // generated with the package: vorn::ExpectedPackageCrc
 #include "resources/resource_ids.h"
 #include "wizard/wizard_state.h"
 
@@ -14,7 +15,9 @@ constexpr char kWizardTemplate[] = "INSTALL_DLG";
 
 void OpenWizard(HWND window)
 {
-    if (DialogBoxParamA(appInstance, kWizardTemplate, mainWindow, WizardDialogProc, 0) == -1)
+    // The wizard checks the package against the CRC compiled in here.
+    if (DialogBoxParamA(appInstance, kWizardTemplate, mainWindow, WizardDialogProc,
+                        static_cast<LPARAM>(ExpectedPackageCrc)) == -1)
         MessageBoxA(nullptr, "Unable to display dialog", "System Error", MB_SYSTEMMODAL | MB_ICONHAND);
     SetTimer(window, kCloseTimer, kCloseDelayMs, nullptr);
 }

@@ -23,8 +23,6 @@ namespace {
 
 constexpr char kAbortQuestion[] = "Are you sure you want to abort the installation?";
 constexpr char kAbortCaption[] = "Vorn Installation Warning";
-constexpr int kNoMemberError = 14;
-constexpr int kIconsError = 15;
 
 int Checked(HWND dialog, int id)
 {
@@ -40,7 +38,7 @@ void PostPumpStep(HWND dialog)
 // The question is owned by the main window.
 void CreateIconsWithRetry()
 {
-    const ErrorBox* box = FindErrorBox(kIconsError);
+    const ErrorBox* box = FindErrorBox(kErrorIconsNotCreated);
     while (!CreateProgramGroup()) {
         if (!box || MessageBoxA(mainWindow, box->text, box->caption, MB_ICONQUESTION | MB_YESNO) != IDYES)
             break;
@@ -52,7 +50,7 @@ void PumpFinished(HWND dialog)
     if (extraction.memberIndex == 0) {
         // The file held no member at all.
         RollBack();
-        if (const ErrorBox* box = FindErrorBox(kNoMemberError))
+        if (const ErrorBox* box = FindErrorBox(kErrorNoMember))
             MessageBoxA(dialog, box->text, box->caption, MB_ICONERROR | MB_OK);
         EndDialog(dialog, 0);
         return;
@@ -78,12 +76,12 @@ void RunInstall(HWND dialog)
     ResetExtraction();
     ShowScanStatus();
     DrawMainBar(nullptr);
-    if (CreateDestinationFolder() == StepBackupFailed) {
+    if (CreateDestinationFolder() == StepBackToOptions) {
         ShowPage(dialog, Options);  // box [1] has been shown
         return;
     }
     SetFocus(GetDlgItem(dialog, IDCANCEL));
-    if (OpenPackage())
+    if (OpenPackage(wizardState.packageCrc))
         PostPumpStep(dialog);
     else
         EndDialog(dialog, 1);  // its box has been shown; a created folder stays
@@ -123,7 +121,7 @@ INT_PTR RunPumpStep(HWND dialog)
     case StepDone:
         PumpFinished(dialog);
         return 1;
-    case StepBackupFailed:
+    case StepBackToOptions:
         RollBack();
         ShowPage(dialog, Options);
         return 1;

@@ -9,7 +9,7 @@
 
 namespace vorn {
 
-WizardState wizardState = {-1, 1};
+WizardState wizardState = {-1, 1, 0};
 
 namespace {
 
@@ -67,10 +67,11 @@ void OnTimer(HWND dialog, WPARAM timer)
 
 }  // namespace
 
-INT_PTR CALLBACK WizardDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK WizardDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (static_cast<WORD>(message)) {
     case WM_INITDIALOG:
+        wizardState.packageCrc = static_cast<uint32_t>(lParam);
         InitWizard(dialog);
         return 0;  // the focus is set when the dialog is shown
     case WM_SHOWWINDOW:

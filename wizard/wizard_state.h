@@ -2,17 +2,21 @@
 // that the other parts of the installer call.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 
 namespace vorn {
 
 struct WizardState {
     int currentPage;  // the WizardPage shown; -1 until the first ShowPage
     int firstBrowse;  // the next folder picker is the process's first
+    uint32_t packageCrc;  // the CRC the package must have, given by the shell
 };
 
 extern WizardState wizardState;
 
-// The wizard's dialog procedure, given to DialogBoxParamA with INSTALL_DLG.
+// The wizard's dialog procedure, given to DialogBoxParamA with INSTALL_DLG and,
+// as the dialog's parameter, the CRC-32 compiled into the installer for the
+// package it carries.
 INT_PTR CALLBACK WizardDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace vorn

@@ -26,16 +26,14 @@ TEST(Crc32, StandardCheckValue)
     EXPECT_EQ(CrcOf(""), 0u);
 }
 
-TEST(PackageMarker, JoinedAtRunTime)
+TEST(PackageMarker, ReadyFromStartUp)
 {
-    JoinPackageMarker();
     EXPECT_STREQ(PackageMarker, "ARNI");
 }
 
 // Feeds text through the matcher; data bytes are copied out, a marker shows as '|'.
 std::string Split(const std::string& text)
 {
-    JoinPackageMarker();
     MarkerMatcher m;
     std::string out;
     for (char c : text) {
@@ -67,7 +65,6 @@ TEST(MarkerMatcher, RecognisesOnlyMarkersStartedWithNothingPending)
 
 uint32_t Scan(const Bytes& content)
 {
-    JoinPackageMarker();
     ScratchFile file("scan.bin", content);
     FILE* f = file.Open("rb");
     EXPECT_NE(f, nullptr);

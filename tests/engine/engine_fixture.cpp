@@ -190,13 +190,11 @@ std::string PayloadFile(const std::string& name) { return std::string(VORN_TEST_
 
 Bytes Marker()
 {
-    JoinPackageMarker();
     return Bytes(PackageMarker, PackageMarker + kMarkerLength);
 }
 
 std::vector<Bytes> SplitMembers(const Bytes& package)
 {
-    JoinPackageMarker();
     std::vector<Bytes> members;
     MarkerMatcher m;
     bool open = false;
@@ -299,7 +297,7 @@ PumpRun DrivePump()
         run.result = PumpSlice();
         ++run.slices;
     } while (run.result == StepAgain && run.slices < 100000);
-    if (run.result == StepFailed || run.result == StepBackupFailed)
+    if (run.result == StepFailed || run.result == StepBackToOptions)
         RollBack();
     return run;
 }

@@ -14,6 +14,7 @@
 #include "common/ui_seam.h"
 #include "package/extraction_state.h"
 #include "package/open_package.h"
+#include "package_crc.h"  // the demo package's: vorn::ExpectedPackageCrc
 
 namespace {
 
@@ -41,7 +42,7 @@ int main(int argc, char** argv)
         barLength = length;
     };
     ResetExtraction();
-    if (!OpenPackage())
+    if (!OpenPackage(ExpectedPackageCrc))
         return shownBox ? shownBox : 97;
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
