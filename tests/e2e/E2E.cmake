@@ -4,17 +4,14 @@
 # benchmark and the screenshot tour.
 include(${CMAKE_CURRENT_LIST_DIR}/BigInstaller.cmake)
 
+# The driver: a run of the installer, its windows, what it left behind; on
+# top of the test support library (files, waits, programs, the stand-ins).
 add_library(vorn_e2e_driver STATIC
-  e2e/driver/help_window.cpp
   e2e/driver/outcome.cpp
-  e2e/driver/package_markers.cpp
-  e2e/driver/process.cpp
-  e2e/driver/progman_server.cpp
   e2e/driver/scenario.cpp
   e2e/driver/window_driver.cpp
   e2e/driver/wizard_reference.cpp)
-target_include_directories(vorn_e2e_driver PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vorn_e2e_driver PUBLIC user32 gdi32 advapi32 shell32 ole32 uuid)
+target_link_libraries(vorn_e2e_driver PUBLIC vorn_test_support user32 gdi32 advapi32)
 
 # "Ctl3d32.dll" that records its loading, and a program that loads it by name.
 add_library(e2e_ctl3d_probe SHARED e2e/ctl3d/ctl3d_probe.cpp)

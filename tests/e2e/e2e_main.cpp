@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "tests/e2e/driver/help_window.h"
 #include "tests/e2e/driver/scenario.h"
+#include "tests/support/help_window.h"
 
 int main(int argc, char** argv)
 {
@@ -15,8 +15,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "e2e: missing option %s\n", missing.c_str());
         return 2;
     }
-    vorn::e2e::OpenHelpWindow();
+    vorn::test::OpenHelpWindow();
     int result = RUN_ALL_TESTS();
-    vorn::e2e::CloseHelpWindow();
+    vorn::test::CloseHelpWindow();
     return result;
 }
