@@ -11,6 +11,7 @@
 #include "tests/e2e/driver/outcome.h"
 #include "tests/e2e/driver/scenario.h"
 #include "tests/e2e/driver/window_driver.h"
+#include "tests/support/expected_boxes.h"
 #include "tests/support/help_window.h"
 #include "tests/support/package_members.h"
 #include "tests/support/recording_progman.h"
@@ -19,9 +20,6 @@ namespace vorn::e2e {
 namespace {
 
 constexpr char kIgnoreList[] = "*.exe,*.com,*.bat,*.dll,*.ini,*.mrc,*.vbs,*.js,*.pif,*.scr,*.lnk,*.pl,*.shs";
-constexpr char kCorruptText[] =
-    "The installation file seems to be corrupt!\n\n"
-    "Please try running the installation program again or download a new version!";
 
 bool SameFolder(const std::string& a, const std::string& b)
 {
@@ -361,10 +359,12 @@ TEST_F(Install, AbortAnsweredYesRollsBackAndASecondInstallSucceeds)
 }
 
 // A failure box as it must read.
-void ExpectBox(const MessageBoxSeen& box, int number, const std::string& text)
+void ExpectBox(const MessageBoxSeen& box, int number)
 {
-    EXPECT_EQ(box.caption, "Vorn Installation Error [" + std::to_string(number) + "]");
-    EXPECT_EQ(box.text, text);
+    const ExpectedBox& expected = ExpectedBoxFor(number);
+    ASSERT_NE(expected.text, nullptr) << "[" << number << "] has no box";
+    EXPECT_EQ(box.caption, expected.caption);
+    EXPECT_EQ(box.text, expected.text);
     EXPECT_TRUE(box.ok && !box.yes && !box.no) << "buttons of [" << number << "]";
     EXPECT_TRUE(box.errorIcon) << "icon of [" << number << "]";
 }
@@ -375,12 +375,9 @@ TEST_F(Install, FolderWhoseParentIsMissingGivesError1)
     ASSERT_TRUE(run.GoToOptions());
     const char kFolder[] = "c:\\e2e-missing\\sub\\Vorn";
     SetItemText(run.wizard, 152, kFolder);
-    Click(run.wizard, IDOK);
     MessageBoxSeen box;
-    ASSERT_TRUE(WaitMessageBox(run.process.id, kExtractMs, &box));
-    ExpectBox(box, 1,
-              "There seems to be a problem creating the directory you specified.\n\n"
-              "Please try using a different directory name!");
+    ASSERT_TRUE(run.InstallToBox(&box));
+    ExpectBox(box, 1);
     EXPECT_EQ(box.owner, run.wizard);
     ASSERT_TRUE(Answer(box, IDOK));
     EXPECT_TRUE(run.WaitPage(kOptions)) << "back to the Options page";
@@ -414,10 +411,9 @@ TEST_F(Install, OneFlippedPackageByteGivesError10)
     std::string error;
     ASSERT_TRUE(run.LaunchFile(flipped, {}, &error)) << error;
     ASSERT_TRUE(run.GoToOptions());
-    Click(run.wizard, IDOK);
     MessageBoxSeen box;
-    ASSERT_TRUE(WaitMessageBox(run.process.id, kExtractMs, &box));
-    ExpectBox(box, 10, kCorruptText);
+    ASSERT_TRUE(run.InstallToBox(&box));
+    ExpectBox(box, 10);
     ASSERT_TRUE(Answer(box, IDOK));
     EXPECT_EQ(run.WaitExit(), 0) << "the dialog ends after [10]";
     EXPECT_TRUE(FolderEntries("C:\\Vorn").empty()) << "files were written from a corrupt package";
@@ -433,12 +429,9 @@ TEST_F(Install, UnreadableInstallerFileGivesError2)
     std::string moved = run.program + ".moved";
     DeleteFileA(moved.c_str());
     ASSERT_TRUE(MoveFileA(run.program.c_str(), moved.c_str())) << "error " << GetLastError();
-    Click(run.wizard, IDOK);
     MessageBoxSeen box;
-    ASSERT_TRUE(WaitMessageBox(run.process.id, kExtractMs, &box));
-    ExpectBox(box, 2,
-              "There seems to be a problem reading the installation file.\n\n"
-              "Please try running the installation program again!");
+    ASSERT_TRUE(run.InstallToBox(&box));
+    ExpectBox(box, 2);
     ASSERT_TRUE(Answer(box, IDOK));
     EXPECT_EQ(run.WaitExit(), 0);
     EXPECT_TRUE(FolderEntries("C:\\Vorn").empty());
@@ -447,8 +440,7 @@ TEST_F(Install, UnreadableInstallerFileGivesError2)
 
 TEST_F(Install, ProgramManagerFailureAsksAndRetries)
 {
-    const std::string question =
-        "There seems to be a problem adding Vorn icons to the Program Manager!\n\nDo you want me to try again?";
+    const ExpectedBox& question = ExpectedBoxFor(15);
     struct Case {
         const char* name;
         int rejections;  // CreateGroup commands the Program Manager turns down
@@ -470,8 +462,8 @@ TEST_F(Install, ProgramManagerFailureAsksAndRetries)
         for (size_t i = 0; i < c.answers.size(); ++i) {
             MessageBoxSeen box;
             ASSERT_TRUE(WaitMessageBox(one.process.id, kExtractMs, &box)) << "question " << i + 1;
-            EXPECT_EQ(box.caption, "Vorn Installation Error [15]");
-            EXPECT_EQ(box.text, question);
+            EXPECT_EQ(box.caption, question.caption);
+            EXPECT_EQ(box.text, question.text);
             EXPECT_TRUE(box.yes && box.no && !box.ok) << "buttons";
             EXPECT_TRUE(box.questionIcon);
             char ownerClass[64] = "";
@@ -502,12 +494,9 @@ TEST_F(Install, DestinationThatCannotBeWrittenGivesError4AndRollsBack)
     ASSERT_TRUE(run.GoToOptions());
     Click(run.wizard, 156);
     ASSERT_TRUE(WaitUntil([&] { return !ItemChecked(run.wizard, 156); }));
-    Click(run.wizard, IDOK);
     MessageBoxSeen box;
-    ASSERT_TRUE(WaitMessageBox(run.process.id, kExtractMs, &box));
-    ExpectBox(box, 4,
-              "There seems to be a problem copying files to their destination.\n\n"
-              "Please try running the installation program again!");
+    ASSERT_TRUE(run.InstallToBox(&box));
+    ExpectBox(box, 4);
     EXPECT_EQ(box.owner, run.wizard);
     // The rollback ran before the box: members 0 to 2 are gone again.
     EXPECT_EQ(FolderEntries("C:\\Vorn"), std::vector<std::string>{"readme.txt"});
@@ -545,12 +534,9 @@ TEST_F(Install, BackupFailuresGiveError7AndReturnToOptions)
         std::string error;
         ASSERT_TRUE(one.Launch({}, &error)) << error;
         ASSERT_TRUE(one.GoToOptions());
-        Click(one.wizard, IDOK);
         MessageBoxSeen box;
-        ASSERT_TRUE(WaitMessageBox(one.process.id, kExtractMs, &box));
-        ExpectBox(box, 7,
-                  "There seems to be a problem backing up your original files.\n\n"
-                  "Please try installing to a different directory!");
+        ASSERT_TRUE(one.InstallToBox(&box));
+        ExpectBox(box, 7);
         ASSERT_TRUE(Answer(box, IDOK));
         EXPECT_TRUE(one.WaitPage(kOptions)) << "back to the Options page";
         std::string kept;

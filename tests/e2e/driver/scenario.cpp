@@ -171,6 +171,12 @@ bool Scenario::InstallToFinish(DWORD timeoutMs)
     return WaitPage(kFinish, timeoutMs);
 }
 
+bool Scenario::InstallToBox(MessageBoxSeen* box, DWORD timeoutMs)
+{
+    Click(wizard, IDOK);
+    return WaitMessageBox(process.id, timeoutMs, box);
+}
+
 long Scenario::WaitExit(DWORD timeoutMs)
 {
     DWORD code = 0;

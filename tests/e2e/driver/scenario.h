@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/e2e/driver/window_driver.h"
 #include "tests/support/processes.h"
 #include "tests/support/wait.h"
 
@@ -79,6 +80,8 @@ public:
     bool GoToOptions();
     // Options: Install, then wait for the Finish page (icons from the shell).
     bool InstallToFinish(DWORD timeoutMs = kExtractMs);
+    // Options: Install, then wait for a box of the run (a failure or a question).
+    bool InstallToBox(MessageBoxSeen* box, DWORD timeoutMs = kExtractMs);
     // Exit code, or -1 when the process did not end in time.
     long WaitExit(DWORD timeoutMs = 15000);
 
