@@ -24,7 +24,7 @@ foreach(program e2e_wizard_tests e2e_install_tests)
   string(REPLACE "e2e_" "" source ${program})
   string(REPLACE "_tests" "_test.cpp" source ${source})
   add_executable(${program} e2e/e2e_main.cpp e2e/${source})
-  target_link_libraries(${program} vorn_e2e_driver GTest::gtest)
+  target_link_libraries(${program} vorn_e2e_driver vorn_test_skips)
   add_dependencies(${program} vorninstall e2e_big_installer e2e_ctl3d_probe e2e_ctl3d_loader)
 endforeach()
 # Two installers at once, in the same program as the other installations.

@@ -16,6 +16,7 @@
 #include "shellint/program_group.h"
 #include "tests/support/progman_group.h"
 #include "tests/support/recording_progman.h"
+#include "tests/support/skip_report.h"
 
 namespace vorn::test {
 namespace {
@@ -232,6 +233,7 @@ std::string PrepareDesktop()
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    vorn::test::InstallSkipReport();
     const std::string problem = vorn::test::PrepareDesktop();
     if (!problem.empty()) {
         fprintf(stderr, "progman_recording_tests: %s\n", problem.c_str());
