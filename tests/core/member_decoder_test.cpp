@@ -1,6 +1,7 @@
-// The member decoder against worked vectors, hostile headers, truncated
-// streams and streams that fail part-way, and the adaptive tree's invariants
-// across its rebuilds.
+// The member decoder against worked vectors, hostile headers, members cut
+// short at every length, streams whose reads or writes fail part-way (the
+// writes at every byte), and the adaptive tree's invariants across its
+// rebuilds.
 #include <gtest/gtest.h>
 
 #if defined(_WIN32)
@@ -14,7 +15,9 @@
 #include <string>
 
 #include "decoder/adaptive_tree.h"
+#include "decoder/byte_stream.h"
 #include "decoder/member_decoder.h"
+#include "packer/member_encoder.h"
 #include "tests/core/recording_sink.h"
 #include "tests/core/scratch_file.h"
 
@@ -26,20 +29,170 @@ using test::RecordingSink;
 using test::ScratchFile;
 
 struct Decoded {
-    bool ok;
+    bool ok = false;
     Bytes output;
 };
+
+// Decodes from a stream into the output file, which is written from its
+// start but never truncated (the decode's bytes are its first ones): a case
+// that decodes a thousand times does not make the file system reclaim the
+// blocks of a thousand files.
+Decoded DecodeInto(FILE* in, const ScratchFile& out, RecordingSink& sink)
+{
+    FILE* fout = out.Open("r+b");
+    bool ok = DecodeMember(in, fout, sink.Sink());
+    long written = ftell(fout);
+    fclose(fout);
+    Bytes output = out.Read();
+    output.resize(static_cast<size_t>(written));
+    return {ok, output};
+}
 
 Decoded Decode(const Bytes& stream, RecordingSink& sink)
 {
     ScratchFile in("member.in", stream);
     ScratchFile out("member.out");
     FILE* fin = in.Open("rb");
-    FILE* fout = out.Open("wb");
-    bool ok = DecodeMember(fin, fout, sink.Sink());
-    fclose(fout);
+    Decoded d = DecodeInto(fin, out, sink);
     fclose(fin);
-    return {ok, out.Read()};
+    return d;
+}
+
+// Puts another file's descriptor under a stream, as a failing device would
+// be: what the stream reads or writes from then on reaches that file.
+void SwapDescriptor(FILE* stream, FILE* replacement)
+{
+#if defined(_WIN32)
+    _dup2(_fileno(replacement), _fileno(stream));
+#else
+    dup2(fileno(replacement), fileno(stream));
+#endif
+}
+
+// What a member's input yields after its first n bytes.
+enum class Then {
+    ReadError,  // the next read fails, as on a failing disk
+    End,        // the input ends
+    Zeros,      // zero bytes, as many as the files were made with
+};
+
+// The files the cut-input cases read: the member behind a lead byte, and a
+// file for each way to go on after its first n bytes.
+struct MemberFiles {
+    MemberFiles(const Bytes& member, size_t zeros)
+        : withLead("member.lead", WithLead(member)), zeroFile("zeros", Bytes(zeros, 0))
+    {
+    }
+    static Bytes WithLead(Bytes member)
+    {
+        member.insert(member.begin(), 0xAA);
+        return member;
+    }
+    ScratchFile withLead;
+    ScratchFile writeOnly{"write-only"};  // opened for writing only: reads from it fail
+    ScratchFile empty{"empty"};
+    ScratchFile zeroFile;
+};
+
+// A stream that yields the member's first n bytes, then what `then` says. A
+// lead byte read through a buffer of n + 1 bytes leaves exactly those n bytes
+// buffered; then another file's descriptor is put under the stream, and the
+// next refill reads from that one. With n = 0 the very first read does.
+class CutInput {
+public:
+    CutInput(const MemberFiles& files, size_t n, Then then) : buffer_(n + 1)
+    {
+        stream_ = files.withLead.Open("rb");
+        if (n > 0) {
+            setvbuf(stream_, buffer_.data(), _IOFBF, buffer_.size());
+            getc(stream_);
+        }
+        FILE* next = then == Then::ReadError ? files.writeOnly.Open("wb")
+                     : then == Then::End     ? files.empty.Open("rb")
+                                             : files.zeroFile.Open("rb");
+        SwapDescriptor(stream_, next);
+        fclose(next);
+    }
+    ~CutInput() { fclose(stream_); }
+    CutInput(const CutInput&) = delete;
+    CutInput& operator=(const CutInput&) = delete;
+    FILE* Stream() const { return stream_; }
+
+private:
+    std::vector<char> buffer_;
+    FILE* stream_ = nullptr;
+};
+
+// An output stream whose single-byte writes fail from the k-th on, as on a
+// disk that fills up. With k = 0 the stream is unbuffered; otherwise its
+// buffer of k + 1 bytes already holds one byte, so that the decoder's first
+// k bytes fill it and its next write must flush it. A descriptor open only
+// for reading is put under the stream, so the system refuses every write
+// (and the target file stays empty).
+class FailingOutput {
+public:
+    FailingOutput(const ScratchFile& target, const ScratchFile& readable, size_t k) : buffer_(k + 1)
+    {
+        stream_ = target.Open("wb");
+        if (k == 0) {
+            setvbuf(stream_, nullptr, _IONBF, 0);
+        } else {
+            setvbuf(stream_, buffer_.data(), _IOFBF, buffer_.size());
+            putc(0xAA, stream_);
+        }
+        FILE* readOnly = readable.Open("rb");
+        SwapDescriptor(stream_, readOnly);
+        fclose(readOnly);
+    }
+    ~FailingOutput()
+    {
+        if (stream_)
+            fclose(stream_);
+    }
+    FailingOutput(const FailingOutput&) = delete;
+    FailingOutput& operator=(const FailingOutput&) = delete;
+    FILE* Stream() const { return stream_; }
+    // Closes the stream; true when all it was given reached the file.
+    bool Close()
+    {
+        bool ok = fclose(stream_) == 0;
+        stream_ = nullptr;
+        return ok;
+    }
+
+private:
+    std::vector<char> buffer_;
+    FILE* stream_ = nullptr;
+};
+
+// Content for the cases that cut or fail one member at every byte: text
+// lines (short matches), seeded random bytes (literals), a long run (matches
+// of the longest length that overlap their own output) and text again.
+Bytes MixedContent()
+{
+    Bytes data;
+    auto text = [&](int lines) {
+        for (int i = 0; i < lines; ++i) {
+            std::string line = "line " + std::to_string(i) + ": nick!user@host PRIVMSG #vorn :hello\r\n";
+            data.insert(data.end(), line.begin(), line.end());
+        }
+    };
+    text(15);
+    std::mt19937 random(29);
+    for (int i = 0; i < 400; ++i)
+        data.push_back(static_cast<unsigned char>(random()));
+    data.insert(data.end(), 400, 'z');
+    text(10);
+    return data;
+}
+
+// The member stream the packer writes for the data.
+Bytes Encoded(const Bytes& data)
+{
+    Bytes stream;
+    std::string error;
+    EXPECT_TRUE(EncodeMember(data, &stream, &error)) << error;
+    return stream;
 }
 
 TEST(DecodeMember, WorkedVectors)
@@ -89,43 +242,6 @@ TEST(DecodeMember, EarlyEndOfBitsReadsAsZeros)
     EXPECT_LE(d.output.size(), 300u + 59u);
 }
 
-// A member file read through a stream whose reads fail after the member's
-// first n bytes, as a failing disk's would. A lead byte read through a buffer
-// of n + 1 bytes leaves exactly those n bytes buffered; then a descriptor open
-// only for writing is put under the stream, so the system refuses its next
-// refill. With n = 0 the very first read is refused.
-class FailingInput {
-public:
-    FailingInput(const Bytes& member, size_t n) : file_("failing.in", WithLead(member)), buffer_(n + 1)
-    {
-        stream_ = file_.Open("rb");
-        if (n > 0) {
-            setvbuf(stream_, buffer_.data(), _IOFBF, buffer_.size());
-            getc(stream_);
-        }
-        FILE* writeOnly = deadEnd_.Open("wb");
-#if defined(_WIN32)
-        _dup2(_fileno(writeOnly), _fileno(stream_));
-#else
-        dup2(fileno(writeOnly), fileno(stream_));
-#endif
-        fclose(writeOnly);
-    }
-    ~FailingInput() { fclose(stream_); }
-    FILE* Stream() const { return stream_; }
-
-private:
-    static Bytes WithLead(Bytes member)
-    {
-        member.insert(member.begin(), 0xAA);
-        return member;
-    }
-    ScratchFile file_;
-    ScratchFile deadEnd_{"dead-end"};
-    std::vector<char> buffer_;
-    FILE* stream_ = nullptr;
-};
-
 TEST(DecodeMember, ReadErrorAnywhereInTheMemberFails)
 {
     // A declared size far beyond what 600 bytes of bits give, so that the
@@ -141,17 +257,18 @@ TEST(DecodeMember, ReadErrorAnywhereInTheMemberFails)
     ASSERT_TRUE(plain.ok);
     ASSERT_GE(plain.output.size(), 20000u);
 
+    const MemberFiles files(member, 0);
     const size_t failAfter[] = {0, 1, 3, 4, 5, 6, 100, 303, 603, member.size()};
     for (size_t n : failAfter) {
         {   // the stream itself: n bytes, then an error rather than the end
-            FailingInput probe(member, n);
+            CutInput probe(files, n, Then::ReadError);
             size_t got = 0;
             while (getc(probe.Stream()) != EOF)
                 ++got;
             ASSERT_EQ(got, n) << "fixture, error after " << n;
             ASSERT_TRUE(ferror(probe.Stream())) << "fixture, error after " << n;
         }
-        FailingInput input(member, n);
+        CutInput input(files, n, Then::ReadError);
         ScratchFile out("member.out");
         FILE* fout = out.Open("wb");
         RecordingSink sink;
@@ -164,6 +281,112 @@ TEST(DecodeMember, ReadErrorAnywhereInTheMemberFails)
                     std::equal(written.begin(), written.end(), plain.output.begin()))
             << "error after " << n << " bytes: only what came before the error is written";
     }
+}
+
+// A member cut short at any length past its header is no error by the format:
+// the missing bytes read as zero bits and the decode runs on to the declared
+// size. What must hold is exactly that: the same output as the cut stream
+// followed by zero bytes (never stale or made-up bits), at least the declared
+// size and at most one match more. That the output is then wrong is for the
+// package's CRC to catch, before any member is decoded.
+TEST(DecodeMember, MemberCutShortAtEveryLengthDecodesAsIfZerosFollowed)
+{
+    const Bytes data = MixedContent();
+    const Bytes stream = Encoded(data);
+    ASSERT_GT(stream.size(), 400u) << "a member with some length to cut";
+    {
+        RecordingSink sink;
+        Decoded whole = Decode(stream, sink);
+        ASSERT_TRUE(whole.ok);
+        ASSERT_TRUE(whole.output == data) << "the whole stream gives the data back";
+    }
+    // Far more zeros than the declared size can take (every symbol takes at
+    // least one bit and gives at least one byte), and a block of them more for
+    // the decoder's reading ahead.
+    const MemberFiles files(stream, 2 * data.size() + 2 * kBlockSize);
+    const ScratchFile out("member.out");
+    for (size_t length = 0; length < stream.size(); ++length) {
+        RecordingSink sink;
+        Decoded d;
+        {
+            CutInput cut(files, length, Then::End);
+            d = DecodeInto(cut.Stream(), out, sink);
+        }
+        if (length < 4) {
+            ASSERT_FALSE(d.ok) << "a header cut at " << length;
+            ASSERT_TRUE(d.output.empty()) << length;
+            continue;
+        }
+        RecordingSink paddedSink;
+        Decoded p;
+        {
+            CutInput padded(files, length, Then::Zeros);
+            p = DecodeInto(padded.Stream(), out, paddedSink);
+            ASSERT_FALSE(feof(padded.Stream())) << length << ": the zeros did not suffice";
+        }
+        ASSERT_TRUE(p.ok) << length;
+        ASSERT_TRUE(d.ok) << "cut at " << length;
+        ASSERT_TRUE(d.output == p.output) << "cut at " << length << ": not the output of zeros past the end";
+        ASSERT_GE(d.output.size(), data.size()) << length;
+        ASSERT_LE(d.output.size(), data.size() + 59) << length;
+        ASSERT_EQ(sink.repaints, 1) << length;
+    }
+}
+
+// The decoder's output failing at every byte: the decoder must report the
+// failure itself (no repaint, no progress past the block of output whose
+// write failed: it writes in blocks of kBlockSize), and a caller that also
+// checks the stream's error flag and its close, as the installer does, never
+// gets a short file called whole, the failure that only shows when the last
+// buffer is flushed included.
+TEST(DecodeMember, WriteFailingAtEveryByteIsNeverASuccess)
+{
+    // Output of several blocks; every byte of the first few hundred fails
+    // in turn, then the bytes around each block's end and the last two.
+    Bytes data;
+    while (data.size() < 3 * static_cast<size_t>(kBlockSize))
+        for (unsigned char c : MixedContent())
+            data.push_back(c);
+    std::vector<size_t> failing;
+    for (size_t k = 0; k < 300; ++k)
+        failing.push_back(k);
+    for (size_t end = kBlockSize; end < data.size(); end += kBlockSize)
+        for (size_t k = end - 2; k <= end + 2; ++k)
+            failing.push_back(k);
+    for (size_t k = data.size() - 2; k < data.size(); ++k)
+        failing.push_back(k);
+
+    const ScratchFile member("member.in", Encoded(data));
+    const ScratchFile target("failing.out"), readable("read-only");
+    for (size_t k : failing) {
+        FILE* in = member.Open("rb");
+        FailingOutput out(target, readable, k);
+        RecordingSink sink;
+        const bool decoded = DecodeMember(in, out.Stream(), sink.Sink());
+        const bool streamFailed = ferror(out.Stream()) != 0;
+        const bool closed = out.Close();
+        fclose(in);
+        ASSERT_FALSE(decoded && !streamFailed && closed) << "writes failing from byte " << k;
+        if (k < data.size()) {
+            ASSERT_FALSE(decoded) << "the decoder did not see the failed write of byte " << k;
+            ASSERT_EQ(sink.repaints, 0) << k;
+            const size_t blockEnd = (k / kBlockSize + 1) * kBlockSize;
+            for (const auto& report : sink.reports)
+                ASSERT_LE(report.first, blockEnd) << "decoding went on past the failed write of byte " << k;
+        }
+    }
+    // The same stream through the same kind of buffer, into a descriptor that
+    // takes the writes: the fixture itself does not fail.
+    FILE* in = member.Open("rb");
+    ScratchFile written("member.out");
+    FILE* out = written.Open("wb");
+    std::vector<char> buffer(data.size() / 2);
+    setvbuf(out, buffer.data(), _IOFBF, buffer.size());
+    RecordingSink sink;
+    EXPECT_TRUE(DecodeMember(in, out, sink.Sink()));
+    EXPECT_EQ(fclose(out), 0);
+    fclose(in);
+    EXPECT_TRUE(written.Read() == data);
 }
 
 TEST(DecodeMember, ReportsAtMultiplesOfTheStep)

@@ -5,17 +5,14 @@
 include(${CMAKE_CURRENT_LIST_DIR}/BigInstaller.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/SignedInstaller.cmake)
 
+# The driver: a run of the installer, its windows, what it left behind; on
+# top of the test support library (files, waits, programs, the stand-ins).
 add_library(vorn_e2e_driver STATIC
-  e2e/driver/help_window.cpp
   e2e/driver/outcome.cpp
-  e2e/driver/package_markers.cpp
-  e2e/driver/process.cpp
-  e2e/driver/progman_server.cpp
   e2e/driver/scenario.cpp
   e2e/driver/window_driver.cpp
   e2e/driver/wizard_reference.cpp)
-target_include_directories(vorn_e2e_driver PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vorn_e2e_driver PUBLIC user32 gdi32 advapi32 shell32 ole32 uuid)
+target_link_libraries(vorn_e2e_driver PUBLIC vorn_test_support user32 gdi32 advapi32)
 
 # "Ctl3d32.dll" that records its loading, and a program that loads it by name.
 add_library(e2e_ctl3d_probe SHARED e2e/ctl3d/ctl3d_probe.cpp)
@@ -28,7 +25,7 @@ foreach(program e2e_wizard_tests e2e_install_tests)
   string(REPLACE "e2e_" "" source ${program})
   string(REPLACE "_tests" "_test.cpp" source ${source})
   add_executable(${program} e2e/e2e_main.cpp e2e/${source})
-  target_link_libraries(${program} vorn_e2e_driver GTest::gtest)
+  target_link_libraries(${program} vorn_e2e_driver vorn_test_skips)
   add_dependencies(${program} vorninstall e2e_big_installer e2e_signed_installer e2e_ctl3d_probe
     e2e_ctl3d_loader)
 endforeach()

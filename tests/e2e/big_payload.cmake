@@ -1,9 +1,9 @@
 # Writes the large test payload: the demo payload's ten files, with the help
 # file replaced by 1.3 MB of seeded random letters and digits (a package of
-# about 1 MB), the same on every build.
+# about 1 MB), the same on every build. The demo payload folder holds the
+# ten member files and nothing else.
 #   cmake -DSOURCE=<demo payload folder> -DTARGET=<folder> -P big_payload.cmake
-set(members vorn32.exe ircintro.hlp readme.txt versions.txt vorn.ini aliases.ini
-  popups.ini servers.ini urls.ini)
+file(GLOB members RELATIVE ${SOURCE} ${SOURCE}/*)
 file(MAKE_DIRECTORY ${TARGET})
 foreach(m IN LISTS members)
   file(COPY_FILE ${SOURCE}/${m} ${TARGET}/${m} ONLY_IF_DIFFERENT)

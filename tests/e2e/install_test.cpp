@@ -12,31 +12,22 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/driver/help_window.h"
 #include "tests/e2e/driver/outcome.h"
-#include "tests/e2e/driver/package_markers.h"
-#include "tests/e2e/driver/progman_server.h"
 #include "tests/e2e/driver/scenario.h"
 #include "tests/e2e/driver/window_driver.h"
+#include "tests/support/expected_boxes.h"
+#include "tests/support/help_window.h"
+#include "tests/support/package_members.h"
+#include "tests/support/recording_progman.h"
 
 namespace vorn::e2e {
 namespace {
 
 constexpr char kIgnoreList[] = "*.exe,*.com,*.bat,*.dll,*.ini,*.mrc,*.vbs,*.js,*.pif,*.scr,*.lnk,*.pl,*.shs";
-constexpr char kCorruptText[] =
-    "The installation file seems to be corrupt!\n\n"
-    "Please try running the installation program again or download a new version!";
 
 bool SameFolder(const std::string& a, const std::string& b)
 {
     return _stricmp(a.c_str(), b.c_str()) == 0;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::string text;
-    ReadFile(path, &text);
-    return text;
 }
 
 std::string Lower(std::string s)
@@ -54,7 +45,7 @@ protected:
     }
     void TearDown() override
     {
-        StopProgmanServer();
+        StopRecordingProgman();
         ClearInstallation();
     }
 
@@ -73,21 +64,21 @@ protected:
             Click(run.wizard, 184);
         EXPECT_TRUE(WaitUntil([&] {
             return ItemChecked(run.wizard, 183) == help && ItemChecked(run.wizard, 184) == launch;
-        }, 2000));
+        }));
     }
 
     // The launch and the help request, both asked for.
     void ExpectClientAndHelp(const char* folder)
     {
         std::string record;
-        EXPECT_TRUE(WaitUntil([&] { return ReadFile(kRecordFile, &record) && !record.empty(); }, 5000))
+        EXPECT_TRUE(WaitUntil([&] { return ReadFileText(kRecordFile, &record) && !record.empty(); }))
             << "the demo client was not started";
         EXPECT_TRUE(SameFolder(record, std::string("started in ") + folder + "\r\n")) << record;
         ASSERT_EQ(HelpRequests().size(), 1u) << "help requests";
         EXPECT_TRUE(SameFolder(HelpRequests()[0].file, std::string(folder) + "\\vorn.hlp"))
             << HelpRequests()[0].file;
         EXPECT_EQ(HelpRequests()[0].command, 1u) << "HELP_CONTEXT";
-        EXPECT_EQ(HelpRequests()[0].data, 10ul) << "context number";
+        EXPECT_EQ(HelpRequests()[0].data, 10L) << "context number";
     }
 
     Scenario run;
@@ -101,7 +92,7 @@ int StatusMember(const std::string& text)
         return -1;
     for (int i = 0; i < 10; ++i)
         for (const char* form : {"Scanning file: ", "Extracting file: "})
-            if (text == std::string(form) + kInstalledFiles[i])
+            if (text == std::string(form) + kMemberNames[i])
                 return i;
     return -2;
 }
@@ -122,7 +113,7 @@ TEST_F(Install, FullInstallOnTheOldShell)
                 texts.push_back(t);
         }
         return ShownPage(run.wizard) == kFinish;
-    }, 60000);
+    }, kExtractMs);
     ASSERT_TRUE(finished) << "no Finish page; last status " << (texts.empty() ? "-" : texts.back());
     EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload), "") << "at the Finish page";
     int last = -1;
@@ -138,19 +129,12 @@ TEST_F(Install, FullInstallOnTheOldShell)
     }
 
     // The group, as Wine's shell wrote it: old-shell text items use write.exe.
-    struct Item {
-        const char* name;
-        const char* file;
-        bool writeIcon;
-    } items[] = {{"Vorn32", "vorn32.exe", false},      {"Vorn Help", "vorn.hlp", false},
-                 {"IRC Intro", "ircintro.hlp", false}, {"Readme.txt", "readme.txt", true},
-                 {"Versions.txt", "versions.txt", true}};
-    for (const Item& i : items) {
-        GroupItem link;
-        ASSERT_TRUE(ReadGroupItem(i.name, &link)) << "no group item " << i.name << " in " << GroupFolder();
+    for (const GroupItem& i : kGroupItems) {
+        const ShellLink link = ReadShellLink(GroupFolder() + "\\" + i.name + ".lnk");
+        ASSERT_TRUE(link.loaded) << "no group item " << i.name << " in " << GroupFolder();
         EXPECT_TRUE(SameFolder(link.target, std::string("c:\\Vorn\\") + i.file)) << i.name << ": " << link.target;
         EXPECT_TRUE(SameFolder(link.workDir, "c:\\Vorn")) << i.name << ": " << link.workDir;
-        if (i.writeIcon)
+        if (i.textFile)
             EXPECT_NE(Lower(link.iconPath).find("write.exe"), std::string::npos) << i.name << ": " << link.iconPath;
         else
             EXPECT_EQ(Lower(link.iconPath).find("write.exe"), std::string::npos) << i.name << ": " << link.iconPath;
@@ -170,8 +154,7 @@ TEST_F(Install, FullInstallOnTheOldShell)
 TEST_F(Install, FullInstallOnTheNewShellWritesTheUninstallEntry)
 {
     // The twelve commands are read from a recording Program Manager.
-    ProgmanServer progman;
-    ASSERT_TRUE(StartProgmanServer(&progman));
+    ASSERT_TRUE(StartRecordingProgman() && SetProgmanRegistered(true));
     RunOptions options;
     options.exeName = "vornsetup95.exe";
     options.newShell = true;
@@ -184,31 +167,16 @@ TEST_F(Install, FullInstallOnTheNewShellWritesTheUninstallEntry)
     EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload, true), "");
     ExpectClientAndHelp(kDefaultFolder);
 
-    std::string data;
-    unsigned long bytes = 0;
-    ASSERT_TRUE(ReadUninstallValue("DisplayName", &data, &bytes));
-    EXPECT_EQ(data, "Vorn");
-    EXPECT_EQ(bytes, 5ul);
-    ASSERT_TRUE(ReadUninstallValue("UninstallString", &data, &bytes));
-    EXPECT_EQ(data, "\"c:\\Vorn\\vorn32.exe\" -uninstall");
-    EXPECT_EQ(bytes, data.size() + 1);
+    const RegistryValue name = ReadUninstallValue("DisplayName");
+    ASSERT_TRUE(name.found);
+    EXPECT_EQ(name.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(name.data, StoredText("Vorn"));
+    const RegistryValue command = ReadUninstallValue("UninstallString");
+    ASSERT_TRUE(command.found);
+    EXPECT_EQ(command.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(command.data, StoredText("\"c:\\Vorn\\vorn32.exe\" -uninstall"));
 
-    const std::string f = "c:\\Vorn";
-    std::vector<std::string> expected = {
-        "[CreateGroup(\"Vorn\")]",
-        "[ShowGroup(\"Vorn\",1)]",
-        "[ReplaceItem(\"Vorn32\")]",
-        "[AddItem(\"" + f + "\\Vorn32.exe\",\"Vorn32\",,0,,,\"" + f + "\")]",
-        "[ReplaceItem(\"Vorn Help\")]",
-        "[AddItem(\"" + f + "\\Vorn.hlp\",\"Vorn Help\",,0,,,\"" + f + "\")]",
-        "[ReplaceItem(\"IRC Intro\")]",
-        "[AddItem(\"" + f + "\\IRCintro.hlp\",\"IRC Intro\",,0,,,\"" + f + "\")]",
-        "[ReplaceItem(\"Readme.txt\")]",
-        "[AddItem(\"" + f + "\\readme.txt\",\"Readme.txt\",,,,,\"" + f + "\")]",
-        "[ReplaceItem(\"Versions.txt\")]",
-        "[AddItem(\"" + f + "\\versions.txt\",\"Versions.txt\",,,,,\"" + f + "\")]",
-    };
-    EXPECT_EQ(progman.commands, expected);
+    EXPECT_EQ(ExecutedCommands(ProgmanLog()), ExpectedGroupCommands("c:\\Vorn", true));
 }
 
 // The certificate table of a PE file: its offset and size from the headers'
@@ -240,8 +208,8 @@ TEST_F(Install, SignedInstallerInstallsEveryFileIntact)
 {
     ASSERT_FALSE(inputs.signedInstaller.empty()) << "needs --signed-installer";
     std::string plain, signedFile;
-    ASSERT_TRUE(ReadFile(inputs.installer, &plain));
-    ASSERT_TRUE(ReadFile(inputs.signedInstaller, &signedFile));
+    ASSERT_TRUE(ReadFileText(inputs.installer, &plain));
+    ASSERT_TRUE(ReadFileText(inputs.signedInstaller, &signedFile));
     EXPECT_EQ(CertificateTable(plain).second, 0u) << "the demo installer is signed";
     auto [offset, size] = CertificateTable(signedFile);
     ASSERT_GT(size, 0u) << "no certificate table: not signed";
@@ -279,14 +247,14 @@ TEST_F(Install, FinishPageEscapeAndCloseBoxFinishAsTheButtonDoes)
         ASSERT_TRUE(one.GoToOptions());
         ASSERT_TRUE(one.InstallToFinish());
         // Wine's shell made the group: on the new shell the text items name no icon.
-        for (const char* item : {"Readme.txt", "Versions.txt"}) {
-            GroupItem link;
-            ASSERT_TRUE(ReadGroupItem(item, &link)) << item;
-            EXPECT_EQ(link.iconPath, "") << item;
+        for (const GroupItem& item : kGroupItems) {
+            const ShellLink link = ReadShellLink(GroupFolder() + "\\" + item.name + ".lnk");
+            ASSERT_TRUE(link.loaded) << item.name;
+            EXPECT_EQ(link.iconPath, "") << item.name;
         }
         Click(one.wizard, 183);
         Click(one.wizard, 184);
-        ASSERT_TRUE(WaitUntil([&] { return ItemChecked(one.wizard, 183) && ItemChecked(one.wizard, 184); }, 2000));
+        ASSERT_TRUE(WaitUntil([&] { return ItemChecked(one.wizard, 183) && ItemChecked(one.wizard, 184); }));
         if (way == kEscape)
             PressKey(one.wizard, VK_ESCAPE);
         else
@@ -301,11 +269,10 @@ TEST_F(Install, ReinstallWithDefaultsBacksUpFilesAndKeepsSettings)
 {
     // An earlier installation: every file present with other contents.
     ASSERT_TRUE(CreateDirectoryA("C:\\Vorn", nullptr));
-    for (const char* name : kInstalledFiles)
-        ASSERT_TRUE(WriteFile(std::string("C:\\Vorn\\") + name, std::string("earlier ") + name + "\r\n"));
+    for (const char* name : kMemberNames)
+        ASSERT_TRUE(WriteFileText(std::string("C:\\Vorn\\") + name, std::string("earlier ") + name + "\r\n"));
     ASSERT_TRUE(SetFileAttributesA("C:\\Vorn\\readme.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    ProgmanServer progman;
-    ASSERT_TRUE(StartProgmanServer(&progman));
+    ASSERT_TRUE(StartRecordingProgman() && SetProgmanRegistered(true));
     Start();
     ASSERT_TRUE(run.GoToOptions());
     ASSERT_TRUE(run.InstallToFinish());
@@ -313,12 +280,12 @@ TEST_F(Install, ReinstallWithDefaultsBacksUpFilesAndKeepsSettings)
     EXPECT_EQ(run.WaitExit(), 0);
 
     for (int i = 0; i < 10; ++i) {
-        std::string name = kInstalledFiles[i], installed, payload, backup;
+        std::string name = kMemberNames[i], installed, payload, backup;
         SCOPED_TRACE(name);
-        ReadFile("C:\\Vorn\\" + name, &installed);
-        ReadFile(inputs.payload + "\\" + name, &payload);
+        ReadFileText("C:\\Vorn\\" + name, &installed);
+        ReadFileText(inputs.payload + "\\" + name, &payload);
         bool settings = name.find(".ini") != std::string::npos;
-        bool backedUp = ReadFile("C:\\Vorn\\backup\\" + name, &backup);
+        bool backedUp = ReadFileText("C:\\Vorn\\backup\\" + name, &backup);
         if (settings) {
             // Kept in place, not backed up ("vorn.ini" gains the ignore list at the end).
             EXPECT_EQ(installed.rfind("earlier " + name + "\r\n", 0), 0u) << installed;
@@ -343,14 +310,13 @@ bool WaitForMember(Scenario& run, int member, std::string* status)
     return WaitUntil([&] {
         *status = ItemText(run.wizard, 170);
         return StatusMember(*status) >= member || ShownPage(run.wizard) != kProgress;
-    }, 60000);
+    }, kExtractMs);
 }
 
 TEST_F(Install, AbortAnsweredNoResumesAndEveryFileIsIntact)
 {
     ASSERT_FALSE(inputs.bigInstaller.empty()) << "needs --big-installer";
-    ProgmanServer progman;
-    ASSERT_TRUE(StartProgmanServer(&progman));
+    ASSERT_TRUE(StartRecordingProgman() && SetProgmanRegistered(true));
     RunOptions options;
     options.bigPackage = true;
     Start(options);
@@ -367,7 +333,7 @@ TEST_F(Install, AbortAnsweredNoResumesAndEveryFileIsIntact)
     EXPECT_TRUE(bar.redText) << "no percentage";
     Click(run.wizard, IDCANCEL);
     MessageBoxSeen box;
-    ASSERT_TRUE(WaitMessageBox(run.process.id, 5000, &box));
+    ASSERT_TRUE(WaitMessageBox(run.process.id, kSettleMs, &box));
     EXPECT_EQ(box.caption, "Vorn Installation Warning");
     EXPECT_EQ(box.text, "Are you sure you want to abort the installation?");
     EXPECT_TRUE(box.yes && box.no && !box.ok && !box.cancel) << "buttons";
@@ -380,7 +346,7 @@ TEST_F(Install, AbortAnsweredNoResumesAndEveryFileIsIntact)
     EXPECT_EQ(ItemText(run.wizard, 170), before);
     EXPECT_EQ(FolderEntries("C:\\Vorn"), filesBefore);
     ASSERT_TRUE(Answer(box, IDNO));
-    ASSERT_TRUE(run.WaitPage(kFinish, 60000));
+    ASSERT_TRUE(run.WaitPage(kFinish, kExtractMs));
     EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.bigPayload), "") << "at the Finish page";
     Click(run.wizard, IDCANCEL);
     EXPECT_EQ(run.WaitExit(), 0);
@@ -400,16 +366,16 @@ TEST_F(Install, AbortAnsweredYesRollsBackAndASecondInstallSucceeds)
     SetItemText(run.wizard, 152, kFolder);
     Click(run.wizard, 157);
     Click(run.wizard, 158);
-    ASSERT_TRUE(WaitUntil([&] { return !ItemChecked(run.wizard, 157) && !ItemChecked(run.wizard, 158); }, 2000));
+    ASSERT_TRUE(WaitUntil([&] { return !ItemChecked(run.wizard, 157) && !ItemChecked(run.wizard, 158); }));
     Click(run.wizard, IDOK);
     std::string status;
     ASSERT_TRUE(WaitForMember(run, 1, &status)) << status;  // vorn32.exe written, the help file under way
     ASSERT_EQ(ShownPage(run.wizard), kProgress) << "the extraction ended before it could be caught";
     Click(run.wizard, IDCANCEL);
     MessageBoxSeen box;
-    ASSERT_TRUE(WaitMessageBox(run.process.id, 5000, &box));
+    ASSERT_TRUE(WaitMessageBox(run.process.id, kSettleMs, &box));
     ASSERT_EQ(box.caption, "Vorn Installation Warning");
-    EXPECT_TRUE(FileExists(std::string(kFolder) + "\\vorn32.exe")) << "nothing was written before the abort";
+    EXPECT_TRUE(IsFile(std::string(kFolder) + "\\vorn32.exe")) << "nothing was written before the abort";
     ASSERT_TRUE(Answer(box, IDYES));
 
     ASSERT_TRUE(run.WaitPage(kOptions));
@@ -417,7 +383,7 @@ TEST_F(Install, AbortAnsweredYesRollsBackAndASecondInstallSucceeds)
     EXPECT_TRUE(ItemChecked(run.wizard, 156));
     EXPECT_FALSE(ItemChecked(run.wizard, 157));
     EXPECT_FALSE(ItemChecked(run.wizard, 158));
-    EXPECT_FALSE(FolderExists(kFolder)) << "left behind: " << testing::PrintToString(FolderEntries(kFolder));
+    EXPECT_FALSE(IsFolder(kFolder)) << "left behind: " << testing::PrintToString(FolderEntries(kFolder));
     EXPECT_EQ(InstallerTemporaryFiles(), std::vector<std::string>{}) << "the run's temporary file";
 
     // The second Install, watched on the screen: the main bar only grows, and
@@ -428,7 +394,7 @@ TEST_F(Install, AbortAnsweredYesRollsBackAndASecondInstallSucceeds)
     std::vector<int> mainFills;
     int memberFill = 0;
     bool finished = false;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kExtractMs;) {
         if (ShownPage(run.wizard) != kProgress) {
             finished = ShownPage(run.wizard) == kFinish;
             break;
@@ -444,7 +410,7 @@ TEST_F(Install, AbortAnsweredYesRollsBackAndASecondInstallSucceeds)
                                                                     << testing::PrintToString(mainFills);
     EXPECT_GT(mainFills.empty() ? 0 : mainFills.back(), 0);
     EXPECT_GT(memberFill, 0) << "the member bar never showed";
-    EXPECT_FALSE(FolderExists(GroupFolder())) << "icons were not asked for";
+    EXPECT_FALSE(IsFolder(GroupFolder())) << "icons were not asked for";
     Click(run.wizard, IDCANCEL);
     EXPECT_EQ(run.WaitExit(), 0);
     EXPECT_EQ(CompareWithPayload(kFolder, inputs.bigPayload, true), "");
@@ -452,10 +418,12 @@ TEST_F(Install, AbortAnsweredYesRollsBackAndASecondInstallSucceeds)
 }
 
 // A failure box as it must read.
-void ExpectBox(const MessageBoxSeen& box, int number, const std::string& text)
+void ExpectBox(const MessageBoxSeen& box, int number)
 {
-    EXPECT_EQ(box.caption, "Vorn Installation Error [" + std::to_string(number) + "]");
-    EXPECT_EQ(box.text, text);
+    const ExpectedBox& expected = ExpectedBoxFor(number);
+    ASSERT_NE(expected.text, nullptr) << "[" << number << "] has no box";
+    EXPECT_EQ(box.caption, expected.caption);
+    EXPECT_EQ(box.text, expected.text);
     EXPECT_TRUE(box.ok && !box.yes && !box.no) << "buttons of [" << number << "]";
     EXPECT_TRUE(box.errorIcon) << "icon of [" << number << "]";
 }
@@ -466,19 +434,16 @@ TEST_F(Install, FolderWhoseParentIsMissingGivesError1)
     ASSERT_TRUE(run.GoToOptions());
     const char kFolder[] = "c:\\e2e-missing\\sub\\Vorn";
     SetItemText(run.wizard, 152, kFolder);
-    Click(run.wizard, IDOK);
     MessageBoxSeen box;
-    ASSERT_TRUE(WaitMessageBox(run.process.id, 5000, &box));
-    ExpectBox(box, 1,
-              "There seems to be a problem creating the directory you specified.\n\n"
-              "Please try using a different directory name!");
+    ASSERT_TRUE(run.InstallToBox(&box));
+    ExpectBox(box, 1);
     EXPECT_EQ(box.owner, run.wizard);
     ASSERT_TRUE(Answer(box, IDOK));
     EXPECT_TRUE(run.WaitPage(kOptions)) << "back to the Options page";
     EXPECT_EQ(ItemText(run.wizard, 152), kFolder);
     Click(run.wizard, IDCANCEL);
     EXPECT_EQ(run.WaitExit(), 0);
-    EXPECT_FALSE(FolderExists("c:\\e2e-missing"));
+    EXPECT_FALSE(IsFolder("c:\\e2e-missing"));
 }
 
 bool IsMarkerByte(char c)
@@ -489,7 +454,7 @@ bool IsMarkerByte(char c)
 TEST_F(Install, OneFlippedPackageByteGivesError10)
 {
     std::string bytes;
-    ASSERT_TRUE(ReadFile(inputs.installer, &bytes));
+    ASSERT_TRUE(ReadFileText(inputs.installer, &bytes));
     const std::vector<size_t> markers = MarkerOffsets(bytes);
     ASSERT_FALSE(markers.empty()) << "no package in the installer";
     ASSERT_GT(markers[0], 0u) << "the package at the start of the installer";
@@ -500,19 +465,18 @@ TEST_F(Install, OneFlippedPackageByteGivesError10)
     bytes[at] = static_cast<char>(bytes[at] ^ 0x10);
     CreateDirectoryA(kRunFolder, nullptr);
     std::string flipped = std::string(kRunFolder) + "\\vornsetup-flipped.exe";
-    ASSERT_TRUE(WriteFile(flipped, bytes));
+    ASSERT_TRUE(WriteFileText(flipped, bytes));
 
     std::string error;
     ASSERT_TRUE(run.LaunchFile(flipped, {}, &error)) << error;
     ASSERT_TRUE(run.GoToOptions());
-    Click(run.wizard, IDOK);
     MessageBoxSeen box;
-    ASSERT_TRUE(WaitMessageBox(run.process.id, 10000, &box));
-    ExpectBox(box, 10, kCorruptText);
+    ASSERT_TRUE(run.InstallToBox(&box));
+    ExpectBox(box, 10);
     ASSERT_TRUE(Answer(box, IDOK));
     EXPECT_EQ(run.WaitExit(), 0) << "the dialog ends after [10]";
     EXPECT_TRUE(FolderEntries("C:\\Vorn").empty()) << "files were written from a corrupt package";
-    EXPECT_FALSE(FileExists(kRecordFile));
+    EXPECT_FALSE(IsFile(kRecordFile));
     EXPECT_FALSE(UninstallKeyExists());
 }
 
@@ -524,12 +488,9 @@ TEST_F(Install, UnreadableInstallerFileGivesError2)
     std::string moved = run.program + ".moved";
     DeleteFileA(moved.c_str());
     ASSERT_TRUE(MoveFileA(run.program.c_str(), moved.c_str())) << "error " << GetLastError();
-    Click(run.wizard, IDOK);
     MessageBoxSeen box;
-    ASSERT_TRUE(WaitMessageBox(run.process.id, 10000, &box));
-    ExpectBox(box, 2,
-              "There seems to be a problem reading the installation file.\n\n"
-              "Please try running the installation program again!");
+    ASSERT_TRUE(run.InstallToBox(&box));
+    ExpectBox(box, 2);
     ASSERT_TRUE(Answer(box, IDOK));
     EXPECT_EQ(run.WaitExit(), 0);
     EXPECT_TRUE(FolderEntries("C:\\Vorn").empty());
@@ -538,8 +499,7 @@ TEST_F(Install, UnreadableInstallerFileGivesError2)
 
 TEST_F(Install, ProgramManagerFailureAsksAndRetries)
 {
-    const std::string question =
-        "There seems to be a problem adding Vorn icons to the Program Manager!\n\nDo you want me to try again?";
+    const ExpectedBox& question = ExpectedBoxFor(15);
     struct Case {
         const char* name;
         int rejections;  // CreateGroup commands the Program Manager turns down
@@ -551,9 +511,8 @@ TEST_F(Install, ProgramManagerFailureAsksAndRetries)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ClearInstallation();
-        ProgmanServer progman;
-        progman.rejectCreateGroups = c.rejections;
-        ASSERT_TRUE(StartProgmanServer(&progman));
+        ASSERT_TRUE(StartRecordingProgman() && SetProgmanRegistered(true));
+        RejectCommandsStartingWith("[CreateGroup(", c.rejections);
         Scenario one;
         std::string error;
         ASSERT_TRUE(one.Launch({}, &error)) << error;
@@ -561,25 +520,25 @@ TEST_F(Install, ProgramManagerFailureAsksAndRetries)
         Click(one.wizard, IDOK);
         for (size_t i = 0; i < c.answers.size(); ++i) {
             MessageBoxSeen box;
-            ASSERT_TRUE(WaitMessageBox(one.process.id, 30000, &box)) << "question " << i + 1;
-            EXPECT_EQ(box.caption, "Vorn Installation Error [15]");
-            EXPECT_EQ(box.text, question);
+            ASSERT_TRUE(WaitMessageBox(one.process.id, kExtractMs, &box)) << "question " << i + 1;
+            EXPECT_EQ(box.caption, question.caption);
+            EXPECT_EQ(box.text, question.text);
             EXPECT_TRUE(box.yes && box.no && !box.ok) << "buttons";
             EXPECT_TRUE(box.questionIcon);
             char ownerClass[64] = "";
             GetClassNameA(box.owner, ownerClass, sizeof ownerClass);
             EXPECT_STREQ(ownerClass, "Vorn v5.82 32bit Installation") << "owned by the main window, not the wizard";
-            EXPECT_EQ(CountCommands(progman, "[CreateGroup("), static_cast<int>(i + 1));
+            EXPECT_EQ(CountCommands("[CreateGroup("), static_cast<int>(i + 1));
             ASSERT_TRUE(Answer(box, c.answers[i]));
         }
-        ASSERT_TRUE(one.WaitPage(kFinish, 10000));
-        EXPECT_EQ(CountCommands(progman, "[CreateGroup("), static_cast<int>(c.answers.size() + (c.rejections == 1)));
+        ASSERT_TRUE(one.WaitPage(kFinish));
+        EXPECT_EQ(CountCommands("[CreateGroup("), static_cast<int>(c.answers.size() + (c.rejections == 1)));
         if (c.rejections == 1) {
-            EXPECT_EQ(CountCommands(progman, "[AddItem("), 5) << "the retry sends the whole sequence";
+            EXPECT_EQ(CountCommands("[AddItem("), 5) << "the retry sends the whole sequence";
         }
         Click(one.wizard, IDCANCEL);
         EXPECT_EQ(one.WaitExit(), 0);
-        StopProgmanServer();
+        StopRecordingProgman();
         EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload, true), "") << "the files stay";
     }
 }
@@ -593,20 +552,17 @@ TEST_F(Install, DestinationThatCannotBeWrittenGivesError4AndRollsBack)
     Start();
     ASSERT_TRUE(run.GoToOptions());
     Click(run.wizard, 156);
-    ASSERT_TRUE(WaitUntil([&] { return !ItemChecked(run.wizard, 156); }, 2000));
-    Click(run.wizard, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !ItemChecked(run.wizard, 156); }));
     MessageBoxSeen box;
-    ASSERT_TRUE(WaitMessageBox(run.process.id, 30000, &box));
-    ExpectBox(box, 4,
-              "There seems to be a problem copying files to their destination.\n\n"
-              "Please try running the installation program again!");
+    ASSERT_TRUE(run.InstallToBox(&box));
+    ExpectBox(box, 4);
     EXPECT_EQ(box.owner, run.wizard);
     // The rollback ran before the box: members 0 to 2 are gone again.
     EXPECT_EQ(FolderEntries("C:\\Vorn"), std::vector<std::string>{"readme.txt"});
     ASSERT_TRUE(Answer(box, IDOK));
     EXPECT_EQ(run.WaitExit(), 0);
-    EXPECT_TRUE(FolderExists("C:\\Vorn")) << "a folder this run did not create stays";
-    EXPECT_FALSE(FolderExists(GroupFolder()));
+    EXPECT_TRUE(IsFolder("C:\\Vorn")) << "a folder this run did not create stays";
+    EXPECT_FALSE(IsFolder(GroupFolder()));
     EXPECT_EQ(InstallerTemporaryFiles(), std::vector<std::string>{}) << "the run's temporary file";
 }
 
@@ -626,9 +582,9 @@ TEST_F(Install, BackupFailuresGiveError7AndReturnToOptions)
         // An earlier installation's client.
         ASSERT_TRUE(CreateDirectoryA("C:\\Vorn", nullptr));
         const std::string old = "an earlier vorn32.exe";
-        ASSERT_TRUE(WriteFile("C:\\Vorn\\vorn32.exe", old));
+        ASSERT_TRUE(WriteFileText("C:\\Vorn\\vorn32.exe", old));
         if (c.backupIsFile) {
-            ASSERT_TRUE(WriteFile("C:\\Vorn\\backup", "not a folder"));
+            ASSERT_TRUE(WriteFileText("C:\\Vorn\\backup", "not a folder"));
         } else {
             ASSERT_TRUE(CreateDirectoryA("C:\\Vorn\\backup", nullptr));
             ASSERT_TRUE(CreateDirectoryA("C:\\Vorn\\backup\\vorn32.exe", nullptr));
@@ -637,16 +593,13 @@ TEST_F(Install, BackupFailuresGiveError7AndReturnToOptions)
         std::string error;
         ASSERT_TRUE(one.Launch({}, &error)) << error;
         ASSERT_TRUE(one.GoToOptions());
-        Click(one.wizard, IDOK);
         MessageBoxSeen box;
-        ASSERT_TRUE(WaitMessageBox(one.process.id, 30000, &box));
-        ExpectBox(box, 7,
-                  "There seems to be a problem backing up your original files.\n\n"
-                  "Please try installing to a different directory!");
+        ASSERT_TRUE(one.InstallToBox(&box));
+        ExpectBox(box, 7);
         ASSERT_TRUE(Answer(box, IDOK));
         EXPECT_TRUE(one.WaitPage(kOptions)) << "back to the Options page";
         std::string kept;
-        EXPECT_TRUE(ReadFile("C:\\Vorn\\vorn32.exe", &kept));
+        EXPECT_TRUE(ReadFileText("C:\\Vorn\\vorn32.exe", &kept));
         EXPECT_EQ(kept, old) << "the file whose backup failed stays in place";
         EXPECT_EQ(FolderEntries("C:\\Vorn"), (std::vector<std::string>{"backup", "vorn32.exe"}));
         Click(one.wizard, IDCANCEL);
@@ -673,17 +626,17 @@ TEST_F(Install, PlantedCtl3dLibraryIsNeverLoaded)
 
     // The control case: a bare-name load from there finds the stand-in.
     DeleteFileA(record.c_str());
-    e2e::Launch loader;
+    Launch loader;
     loader.program = dir + "\\ctl3d_loader.exe";
     loader.workDir = cwd;
     loader.env = {{"VORN_CTL3D_RECORD", record}};
     Process p;
     std::string error;
-    ASSERT_TRUE(vorn::e2e::Start(loader, &p, &error)) << error;
+    ASSERT_TRUE(vorn::test::Start(loader, &p, &error)) << error;
     DWORD code = 1;
-    ASSERT_TRUE(WaitExit(&p, 15000, &code));
+    ASSERT_TRUE(vorn::test::WaitExit(&p, 15000, &code));
     EXPECT_EQ(code, 0u) << "the loader found no Ctl3d32.dll";
-    ASSERT_TRUE(FileExists(record)) << "the stand-in cannot record a load; the check below would prove nothing";
+    ASSERT_TRUE(IsFile(record)) << "the stand-in cannot record a load; the check below would prove nothing";
 
     // The installer on the old shell, with the same library beside it and in its working folder.
     DeleteFileA(record.c_str());
@@ -694,7 +647,7 @@ TEST_F(Install, PlantedCtl3dLibraryIsNeverLoaded)
     ASSERT_TRUE(run.GoToOptions());
     Click(run.wizard, IDCANCEL);
     EXPECT_EQ(run.WaitExit(), 0);
-    EXPECT_FALSE(FileExists(record)) << ReadText(record);
+    EXPECT_FALSE(IsFile(record)) << ReadFileText(record);
     SetDllOverride("ctl3d_loader.exe", "ctl3d32", "");
     SetDllOverride("vornsetup-ctl3d.exe", "ctl3d32", "");
 }

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "tests/e2e/driver/outcome.h"
-#include "tests/e2e/driver/package_markers.h"
+#include "tests/support/package_members.h"
 #include "tests/e2e/driver/scenario.h"
 #include "tests/e2e/driver/window_driver.h"
 
@@ -51,7 +51,7 @@ double TimeOne(bool big, std::string* fault)
     if (!run.Launch(options, fault) || !run.GoToOptions())
         return -1;
     Click(run.wizard, 158);
-    WaitUntil([&] { return !ItemChecked(run.wizard, 158); }, 2000);
+    WaitUntil([&] { return !ItemChecked(run.wizard, 158); });
     LARGE_INTEGER t0;
     PostMessageA(GetDlgItem(run.wizard, IDOK), BM_CLICK, 0, 0);
     QueryPerformanceCounter(&t0);
@@ -97,7 +97,7 @@ int Run(int runs)
     for (bool big : {false, true}) {
         const std::string& file = big ? inputs.bigInstaller : inputs.installer;
         std::string bytes;
-        if (file.empty() || !ReadFile(file, &bytes))
+        if (file.empty() || !ReadFileText(file, &bytes))
             continue;
         long pumped = BytesPumped(bytes);
         long slices = (pumped + kSliceBytes - 1) / kSliceBytes;

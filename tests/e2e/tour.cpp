@@ -25,9 +25,9 @@ bool Shoot(int number, const char* page)
 {
     std::string base = shots + "\\" + std::to_string(number) + "-" + page;
     DeleteFileA((base + ".done").c_str());
-    if (!WriteFile(base + ".request", page))
+    if (!WriteFileText(base + ".request", page))
         return false;
-    bool done = WaitUntil([&] { return FileExists(base + ".done"); }, 20000);
+    bool done = WaitUntil([&] { return IsFile(base + ".done"); }, 20000);
     printf("%-9s %s\n", page, done ? "screenshot taken" : "no screenshot within 20 s");
     return done;
 }
@@ -78,7 +78,7 @@ int Tour()
 
     Click(w, IDOK);
     // The page's style bits are read without the installer's thread.
-    bool progress = WaitUntil([&] { return ShownPage(w) == kProgress || ShownPage(w) == kFinish; }, 10000) &&
+    bool progress = WaitUntil([&] { return ShownPage(w) == kProgress || ShownPage(w) == kFinish; }) &&
                     ShownPage(w) == kProgress;
     if (progress) {
         Sleep(60);  // into the extraction: a slice or two has run
@@ -91,13 +91,13 @@ int Tour()
     if (!progress)
         printf("progress  passed too quickly for a screenshot\n");
 
-    if (!run.WaitPage(kFinish, 60000)) {
+    if (!run.WaitPage(kFinish, kExtractMs)) {
         printf("tour: no Finish page\n");
         return 1;
     }
     Click(w, 183);
     Click(w, 184);
-    WaitUntil([&] { return ItemChecked(w, 183) && ItemChecked(w, 184); }, 2000);
+    WaitUntil([&] { return ItemChecked(w, 183) && ItemChecked(w, 184); });
     // The explorer window that creating the group opens would hide the page.
     // In a new prefix the first explorer takes seconds to start (over 5 s
     // was seen under 64-bit Wine); the wait ends as soon as it is there.
@@ -108,7 +108,7 @@ int Tour()
     long code = run.WaitExit();
     std::string faults = CompareWithPayload("C:\\Vorn", inputs.payload, true);
     std::string record;
-    WaitUntil([&] { return ReadFile(kRecordFile, &record) && !record.empty(); }, 5000);
+    WaitUntil([&] { return ReadFileText(kRecordFile, &record) && !record.empty(); });
     printf("installer exit code %ld\n", code);
     printf("installed into C:\\Vorn: %s\n", faults.empty() ? "all ten files match the payload" : faults.c_str());
     printf("client: %s", record.empty() ? "not started\n" : record.c_str());

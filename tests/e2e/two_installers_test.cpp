@@ -33,7 +33,7 @@ void PrepareOptions(Scenario& run, const char* folder)
             Click(run.wizard, box);
     ASSERT_TRUE(WaitUntil([&] {
         return !ItemChecked(run.wizard, 156) && !ItemChecked(run.wizard, 157) && !ItemChecked(run.wizard, 158);
-    }, 2000)) << folder;
+    })) << folder;
     ASSERT_EQ(ItemText(run.wizard, 152), folder);
 }
 

@@ -124,8 +124,8 @@ TEST_F(Wizard, EveryPageShowsItsRow)
     // Progress: the focus moves to Abort at once; the rest is read while the
     // abort question holds the extraction still.
     Click(w, IDOK);
-    ASSERT_TRUE(run.WaitPage(kProgress, 5000));
-    EXPECT_TRUE(WaitUntil([&] { return FocusOf(w) == GetDlgItem(w, 2); }, 2000))
+    ASSERT_TRUE(run.WaitPage(kProgress));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(w) == GetDlgItem(w, 2); }))
         << "page Progress: focus on control " << GetDlgCtrlID(FocusOf(w));
     Click(w, IDCANCEL);
     MessageBoxSeen question;
@@ -152,7 +152,7 @@ TEST_F(Wizard, StartsCentredWithTextsAndDefaults)
     // The licence up to its end mark "***" (and at most 2900 bytes).
     std::string licence = ItemText(w, 141), carried;
     ASSERT_FALSE(inputs.licence.empty()) << "needs --licence";
-    ASSERT_TRUE(ReadFile(inputs.licence, &carried));
+    ASSERT_TRUE(ReadFileText(inputs.licence, &carried));
     carried = carried.substr(0, std::min<size_t>(carried.find("***"), 2900));
     EXPECT_FALSE(carried.empty());
     EXPECT_EQ(licence, carried);
@@ -165,7 +165,7 @@ TEST_F(Wizard, StartsCentredWithTextsAndDefaults)
     RECT place;
     GetWindowRect(GetDlgItem(w, 120), &place);
     int mismatch = 100;
-    WaitUntil([&] { return (mismatch = IconMismatchAt(place.left, place.top, icon)) < 5; }, 2000);
+    WaitUntil([&] { return (mismatch = IconMismatchAt(place.left, place.top, icon)) < 5; });
     EXPECT_LT(mismatch, 5) << "percent of the icon's pixels that differ";
     DestroyIcon(icon);
     FreeLibrary(module);
@@ -291,9 +291,9 @@ TEST_F(Wizard, EveryWayOutBeforeInstallEndsWithoutAQuestion)
         if (code == -1 && WaitMessageBox(one.process.id, 0, &box))
             ADD_FAILURE() << "a box appeared: " << box.caption;
         EXPECT_EQ(code, 0);
-        EXPECT_FALSE(FolderExists("C:\\Vorn")) << "something was installed";
+        EXPECT_FALSE(IsFolder("C:\\Vorn")) << "something was installed";
         EXPECT_FALSE(UninstallKeyExists());
-        EXPECT_FALSE(FileExists(kRecordFile)) << "the client was started";
+        EXPECT_FALSE(IsFile(kRecordFile)) << "the client was started";
     }
 }
 
@@ -314,7 +314,7 @@ TEST_F(Wizard, MissingWizardTemplateShowsTheSystemErrorAndExits)
 {
     // A copy whose wizard template cannot be found by its name.
     std::string bytes;
-    ASSERT_TRUE(ReadFile(inputs.installer, &bytes));
+    ASSERT_TRUE(ReadFileText(inputs.installer, &bytes));
     const std::string name("I\0N\0S\0T\0A\0L\0L\0_\0D\0L\0G\0", 22);
     size_t at = bytes.find(name);
     ASSERT_NE(at, std::string::npos) << "no resource named INSTALL_DLG";
@@ -322,9 +322,9 @@ TEST_F(Wizard, MissingWizardTemplateShowsTheSystemErrorAndExits)
     CreateDirectoryA(kRunFolder, nullptr);
     Launch launch;
     launch.program = std::string(kRunFolder) + "\\vornsetup-notemplate.exe";
-    ASSERT_TRUE(WriteFile(launch.program, bytes));
+    ASSERT_TRUE(WriteFileText(launch.program, bytes));
     std::string error;
-    ASSERT_TRUE(vorn::e2e::Start(launch, &run.process, &error)) << error;
+    ASSERT_TRUE(vorn::test::Start(launch, &run.process, &error)) << error;
     MessageBoxSeen box;
     ASSERT_TRUE(WaitMessageBox(run.process.id, 10000, &box));
     EXPECT_EQ(box.caption, "System Error");
@@ -344,7 +344,7 @@ TEST_F(Wizard, MissingWizardTemplateShowsTheSystemErrorAndExits)
 TEST_F(Wizard, CancelBeforeInstallStillSeedsTheIgnoreListAtTheDriveRoot)
 {
     // No folder was chosen: the settings path is "\vorn.ini" on the current drive.
-    ASSERT_TRUE(WriteFile("C:\\vorn.ini", "[options]\r\nnick=tester\r\n"));
+    ASSERT_TRUE(WriteFileText("C:\\vorn.ini", "[options]\r\nnick=tester\r\n"));
     Start();
     ASSERT_TRUE(run.WaitPage(kWelcome));
     Click(run.wizard, IDCANCEL);
@@ -389,8 +389,8 @@ TEST_F(Wizard, CdDriveStartProposesTheWindowsDriveAndMakesItCurrent)
     // A settings file at the root of both drives: the early Cancel below seeds
     // "\vorn.ini" on whichever drive is current.
     const std::string text = "[options]\r\nnick=tester\r\n";
-    ASSERT_TRUE(WriteFile(root + "vorn.ini", text));
-    ASSERT_TRUE(WriteFile(windowsRoot + "vorn.ini", text));
+    ASSERT_TRUE(WriteFileText(root + "vorn.ini", text));
+    ASSERT_TRUE(WriteFileText(windowsRoot + "vorn.ini", text));
     ASSERT_TRUE(CopyFileA(inputs.installer.c_str(), (root + "vornsetup.exe").c_str(), FALSE));
     RunOptions options;
     options.workDir = root;
@@ -402,8 +402,8 @@ TEST_F(Wizard, CdDriveStartProposesTheWindowsDriveAndMakesItCurrent)
     EXPECT_EQ(run.WaitExit(), 0);
 
     std::string onCd, onWindows;
-    ReadFile(root + "vorn.ini", &onCd);
-    ReadFile(windowsRoot + "vorn.ini", &onWindows);
+    ReadFileText(root + "vorn.ini", &onCd);
+    ReadFileText(windowsRoot + "vorn.ini", &onWindows);
     DeleteFileA((root + "vorn.ini").c_str());
     DeleteFileA((windowsRoot + "vorn.ini").c_str());
     DeleteFileA((root + "vornsetup.exe").c_str());
@@ -422,9 +422,9 @@ TEST_F(Wizard, FolderPickerProposesAndReturnsTheChoice)
 
     // First Browse: starts at the drive root and proposes "<root>vorn".
     Click(w, 153);
-    HWND picker = FindDialog(run.process.id, "Vorn Select Folder", 5000);
+    HWND picker = FindDialog(run.process.id, "Vorn Select Folder", kSettleMs);
     ASSERT_TRUE(picker);
-    EXPECT_TRUE(WaitUntil([&] { return ItemText(picker, 102) == "c:\\vorn"; }, 3000))
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(picker, 102) == "c:\\vorn"; }))
         << "proposal at the root: " << ItemText(picker, 102);
 
     struct Move {
@@ -437,33 +437,32 @@ TEST_F(Wizard, FolderPickerProposesAndReturnsTheChoice)
     };
     for (const Move& m : moves) {
         ASSERT_TRUE(OpenFolderInPicker(picker, m.into)) << "no folder [" << m.into << "] in " << FolderListText(picker);
-        EXPECT_TRUE(WaitUntil([&] { return ItemText(picker, 102) == m.proposal; }, 3000))
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(picker, 102) == m.proposal; }))
             << "after opening " << m.into << ": " << ItemText(picker, 102);
     }
 
     // Cancel leaves control 152 as it was.
     Click(picker, IDCANCEL);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
     EXPECT_EQ(ItemText(w, 152), kDefaultFolder);
 
     // A typed choice comes back in lower case.
     Click(w, 153);
-    picker = FindDialog(run.process.id, "Vorn Select Folder", 5000);
+    picker = FindDialog(run.process.id, "Vorn Select Folder", kSettleMs);
     ASSERT_TRUE(picker);
     // The picker proposes its folder and takes the focus as it is shown; text
     // typed before that would be overwritten.
-    ASSERT_TRUE(WaitUntil([&] { return FocusOf(picker) == GetDlgItem(picker, 102) && !ItemText(picker, 102).empty(); },
-                          3000))
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(picker) == GetDlgItem(picker, 102) && !ItemText(picker, 102).empty(); }))
         << "the second picker proposed nothing";
     SetItemText(picker, 102, "C:\\E2EGames\\MyVorn");
     Click(picker, IDOK);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 3000)) << "OK did not close the picker";
-    EXPECT_TRUE(WaitUntil([&] { return ItemText(w, 152) == "c:\\e2egames\\myvorn"; }, 2000))
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); })) << "OK did not close the picker";
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(w, 152) == "c:\\e2egames\\myvorn"; }))
         << "control 152 reads " << ItemText(w, 152);
 
     Click(w, IDCANCEL);
     EXPECT_EQ(run.WaitExit(), 0);
-    EXPECT_FALSE(FolderExists("C:\\e2egames\\myvorn"));
+    EXPECT_FALSE(IsFolder("C:\\e2egames\\myvorn"));
     RemoveDirectoryA("C:\\e2egames");
     RemoveDirectoryA("C:\\vornold");
 }

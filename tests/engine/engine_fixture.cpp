@@ -15,42 +15,11 @@
 #include "package/extraction_pump.h"
 #include "package/extraction_state.h"
 #include "package/file_ops.h"
-#include "package/marker.h"
 #include "package/member_table.h"
 
 namespace vorn::test {
 
 UiRecord ui;
-
-Bytes ReadFileBytes(const std::string& path)
-{
-    Bytes out;
-    if (FILE* f = fopen(path.c_str(), "rb")) {
-        unsigned char block[65536];
-        size_t got;
-        while ((got = fread(block, 1, sizeof block, f)) > 0)
-            out.insert(out.end(), block, block + got);
-        fclose(f);
-    }
-    return out;
-}
-
-bool WriteFileBytes(const std::string& path, const Bytes& bytes)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
-}
-
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
-bool IsFolder(const std::string& path)
-{
-    DWORD a = Attributes(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 void InstallRecorder()
 {
@@ -79,30 +48,7 @@ bool FlushMemberBytes()
     return FlushBlock(extraction.tempBlock, extraction.tempStream) && fflush(extraction.tempStream) == 0;
 }
 
-std::string TemporaryFolder()
-{
-    char folder[MAX_PATH] = "";
-    DWORD n = GetTempPathA(MAX_PATH, folder);
-    return n > 0 && n < MAX_PATH ? folder : "";
-}
-
-std::vector<std::string> TempFilesIn(const std::string& folder)
-{
-    std::string pattern = folder;
-    if (pattern.empty() || pattern.back() != '\\')
-        pattern += '\\';
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((pattern + "vorn*.tmp").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            names.emplace_back(found.cFileName);
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::vector<std::string> TempFilesIn(const std::string& folder) { return FolderEntries(folder, "vorn*.tmp"); }
 
 std::string TempFilesLeft()
 {
@@ -145,41 +91,6 @@ void TemporaryFolderOverride::PointAt(const std::string& folder) const
     SetEnvironmentVariableA("TEMP", folder.c_str());
 }
 
-void RemoveTree(const std::string& path)
-{
-    DWORD a = Attributes(path);
-    if (a == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name != "." && name != "..")
-                RemoveTree(path + "\\" + name);
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-ScratchFolder::ScratchFolder(const std::string& name)
-{
-    CreateDirectoryA("engine-scratch", nullptr);
-    char full[MAX_PATH];
-    GetFullPathNameA(("engine-scratch\\" + name).c_str(), MAX_PATH, full, nullptr);
-    path_ = full;
-    RemoveTree(path_);
-    CreateDirectoryA(path_.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
-
 const Bytes& DemoPackage()
 {
     static const Bytes package = ReadFileBytes(VORN_TEST_PACKAGE);
@@ -187,49 +98,6 @@ const Bytes& DemoPackage()
 }
 
 std::string PayloadFile(const std::string& name) { return std::string(VORN_TEST_PAYLOAD_DIR) + "\\" + name; }
-
-Bytes Marker()
-{
-    return Bytes(PackageMarker, PackageMarker + kMarkerLength);
-}
-
-std::vector<Bytes> SplitMembers(const Bytes& package)
-{
-    std::vector<Bytes> members;
-    MarkerMatcher m;
-    bool open = false;
-    for (unsigned char b : package) {
-        int pending = 0;
-        MatchStep step = FeedMatcher(m, b, &pending);
-        if (step == MatchStep::Marker) {
-            if (open && members.back().empty()) {  // the closing pair
-                members.pop_back();
-                break;
-            }
-            members.emplace_back();
-            open = true;
-        } else if (step == MatchStep::Data && open) {
-            members.back().insert(members.back().end(), PackageMarker, PackageMarker + pending);
-            members.back().push_back(b);
-        }
-    }
-    return members;
-}
-
-Bytes JoinPackage(const std::vector<Bytes>& members)
-{
-    Bytes marker = Marker();
-    Bytes out;
-    for (const Bytes& m : members) {
-        out.insert(out.end(), marker.begin(), marker.end());
-        out.insert(out.end(), m.begin(), m.end());
-    }
-    out.insert(out.end(), marker.begin(), marker.end());
-    out.insert(out.end(), marker.begin(), marker.end());
-    out.push_back('\r');
-    out.push_back('\n');
-    return out;
-}
 
 Bytes Filler(size_t length)
 {

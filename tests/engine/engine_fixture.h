@@ -1,7 +1,7 @@
 // Shared pieces of the engine's Wine tests: a recording user interface in
-// place of the wizard's dialog, scratch folders on the real file system, the
-// temporary files a run made, the demo package split into members and joined
-// again, and the wizard's way of driving the pump.
+// place of the wizard's dialog, the temporary files a run made, the demo
+// package and payload, and the wizard's way of driving the pump. Files,
+// folders and the package's members come from the test support library.
 #pragma once
 #include <windows.h>
 
@@ -9,15 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+#include "tests/support/package_members.h"
+
 namespace vorn::test {
-
-using Bytes = std::vector<unsigned char>;
-
-Bytes ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const Bytes& bytes);
-bool Exists(const std::string& path);
-bool IsFolder(const std::string& path);
-DWORD Attributes(const std::string& path);
 
 // What the engine showed through the seam.
 struct UiRecord {
@@ -40,9 +35,6 @@ void InstallRecorder();
 // the file shows all of them; true when that worked.
 bool FlushMemberBytes();
 
-// The temporary folder GetTempPathA gives now, with its trailing backslash.
-std::string TemporaryFolder();
-
 // Names of the installer's temporary files ("vorn*.tmp") in a folder, sorted.
 std::vector<std::string> TempFilesIn(const std::string& folder);
 
@@ -54,19 +46,6 @@ std::string TempFilesLeft();
 // True when the path is a temporary file's: FOLDER "vorn", four hex digits,
 // ".tmp", where FOLDER ends in a backslash.
 bool IsTempFileIn(const std::string& path, const std::string& folder);
-
-// A fresh folder for one test, below the working folder; removed with all it
-// holds (attributes cleared first) when the test ends.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::string& name);
-    ~ScratchFolder();
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-private:
-    std::string path_;
-};
-void RemoveTree(const std::string& path);
 
 // Points TMP and TEMP, where GetTempPathA looks, at another folder; puts the
 // old values back when it goes out of scope.
@@ -83,9 +62,6 @@ private:
 // The demo package and payload of this build.
 const Bytes& DemoPackage();
 std::string PayloadFile(const std::string& name);
-std::vector<Bytes> SplitMembers(const Bytes& package);   // by the pump's matcher
-Bytes JoinPackage(const std::vector<Bytes>& members);    // marker, members, closing pair, CR LF
-Bytes Marker();
 
 // Install as the wizard does it, with packageFile opened as the package
 // stream: settings, reset, status, empty bar, destination folder. Returns the

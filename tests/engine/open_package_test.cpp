@@ -8,31 +8,19 @@
 #include "package/marker.h"
 #include "package/open_package.h"
 #include "package_crc.h"
+#include "tests/support/processes.h"
 
 namespace vorn::test {
 namespace {
 
-// Runs a program and returns its exit code, or -1 when it cannot be started.
+// Runs a program and returns its exit code, or -1 when it cannot be started
+// or does not end in time.
 int RunProgram(const std::string& commandLine)
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
-}
-
-size_t FirstMarker(const Bytes& file)
-{
-    Bytes marker = Marker();
-    return static_cast<size_t>(std::search(file.begin(), file.end(), marker.begin(), marker.end()) - file.begin());
+    Launch launch;
+    launch.commandLine = commandLine;
+    ProgramRun run = RunToExit(launch, 60000);
+    return run.started && run.ended ? static_cast<int>(run.exitCode) : -1;
 }
 
 TEST(ScanPackageTest, DemoPackageAndMissingFile)
@@ -46,7 +34,9 @@ TEST(OpenPackageTest, ProbeCopiesShowTheirBoxes)
     ScratchFolder dir{"probe"};
     const Bytes probe = ReadFileBytes(VORN_TEST_PROBE);
     ASSERT_FALSE(probe.empty());
-    size_t packageAt = FirstMarker(probe);
+    const std::vector<size_t> markers = MarkerOffsets(probe);
+    ASSERT_FALSE(markers.empty()) << "the probe carries its package";
+    size_t packageAt = markers[0];
     ASSERT_LT(packageAt + 100, probe.size()) << "the probe carries its package";
 
     struct Case {

@@ -15,6 +15,7 @@
 #include "package/existing_files.h"
 #include "package/extraction_state.h"
 #include "package/temp_file.h"
+#include "tests/support/processes.h"
 
 namespace vorn::test {
 namespace {
@@ -87,17 +88,11 @@ TEST_F(TempFileTest, NewNameBesideALeftoverAndAFileHeldOpen)
 // Runs a command line in a process of its own and waits for its end.
 void RunCommand(const std::string& commandLine)
 {
-    std::string line = commandLine;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        << commandLine << ": error " << GetLastError();
-    EXPECT_EQ(WaitForSingleObject(info.hProcess, 30000), WAIT_OBJECT_0) << commandLine;
-    if (WaitForSingleObject(info.hProcess, 0) != WAIT_OBJECT_0)
-        TerminateProcess(info.hProcess, 1);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    Launch launch;
+    launch.commandLine = commandLine;
+    ProgramRun run = RunToExit(launch, 30000);
+    ASSERT_TRUE(run.started) << run.error;
+    EXPECT_TRUE(run.ended) << commandLine;
 }
 
 // Ways to spoil a file, each tried on a file nobody holds (where it must

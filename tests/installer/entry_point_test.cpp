@@ -7,6 +7,9 @@
 
 #include <string>
 
+#include "tests/support/files.h"
+#include "tests/support/processes.h"
+
 namespace {
 
 struct CommandLineCase {
@@ -24,30 +27,27 @@ constexpr CommandLineCase kCases[] = {
     {"quoted name with an argument against it", true, "next", "next"},
 };
 
-// Runs the probe with the command line and returns its exit code.
+// Runs the probe with the command line and returns its exit code (1000 when
+// it cannot start, 2000 when it does not end in time).
 DWORD RunProbe(const std::string& commandLine, const char* tail)
 {
     SetEnvironmentVariableA("VORN_EXPECTED_TAIL", tail);
-    STARTUPINFOA start = {};
-    start.cb = sizeof start;
-    PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &process))
-        return 1000 + GetLastError();
-    DWORD code = 2000;
-    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+    vorn::test::Launch launch;
+    launch.commandLine = commandLine;
+    vorn::test::ProgramRun run = vorn::test::RunToExit(launch, 30000);
+    if (!run.started) {
+        ADD_FAILURE() << run.error;
+        return 1000;
+    }
+    return run.ended ? run.exitCode : 2000;
 }
 
 TEST(EntryPointTest, WinMainGetsWhatTheRuntimeWouldGive)
 {
     // A copy of the probe in a folder whose name has a space, so its path needs quotes.
-    char temp[MAX_PATH];
-    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
-    const std::string folder = std::string(temp) + "entry probe";
+    const std::string temp = vorn::test::TemporaryFolder();
+    ASSERT_FALSE(temp.empty());
+    const std::string folder = temp + "entry probe";
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string spaced = folder + "\\entry_probe.exe";
     ASSERT_TRUE(CopyFileA(VORN_TEST_ENTRY_PROBE, spaced.c_str(), FALSE));

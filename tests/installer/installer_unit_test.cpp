@@ -11,6 +11,7 @@
 #include "common/ui_seam.h"
 #include "resources/resource_ids.h"
 #include "shell/startup.h"
+#include "tests/support/files.h"
 #include "wizard/progress_display.h"
 #include "wizard/wizard_pages.h"
 #include "wizard/wizard_state.h"
@@ -41,14 +42,34 @@ TEST(ShellTest, NewShellByVersion)
 }
 
 // The wizard dialog from the installer's own template, as the shell opens it
-// but modeless, so that the test can call the bars directly.
-class WizardBarsTest : public testing::Test {
+// but modeless, so that the test can call its parts directly; and a file of
+// the case in the temporary folder. Both go when the test ends.
+class WizardDialogTest : public testing::Test {
 protected:
     void SetUp() override
     {
         appInstance = GetModuleHandleA(nullptr);
         dialog = CreateDialogParamA(appInstance, "INSTALL_DLG", nullptr, WizardDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
+    }
+    void TearDown() override
+    {
+        if (dialog)
+            DestroyWindow(dialog);
+        if (!path.empty())
+            DeleteFileA(path.c_str());
+    }
+
+    HWND dialog = nullptr;
+    std::string path;  // the case's file
+};
+
+// Both progress bars on the wizard dialog.
+class WizardBarsTest : public WizardDialogTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NO_FATAL_FAILURE(WizardDialogTest::SetUp());
         // On top, so that the pixels read back are the bars' own.
         SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         UpdateWindow(dialog);
@@ -56,11 +77,6 @@ protected:
         GetWindowRect(GetDlgItem(dialog, IDC_MAIN_BAR), &r);
         width = r.right - r.left;
         ASSERT_GT(width, 0);
-    }
-    void TearDown() override
-    {
-        if (dialog)
-            DestroyWindow(dialog);
     }
     // The dialog's pixel in the middle row of a bar, x pixels right of its left edge.
     COLORREF BarPixel(int barId, int x)
@@ -75,7 +91,6 @@ protected:
         return pixel;
     }
 
-    HWND dialog = nullptr;
     int width = 0;
 };
 
@@ -229,17 +244,14 @@ const LicenceCase kLicences[] = {
     {"missing resource", "", ""},
 };
 
-class LicenceTest : public testing::Test {
+class LicenceTest : public WizardDialogTest {
 protected:
     void SetUp() override
     {
-        appInstance = GetModuleHandleA(nullptr);
-        dialog = CreateDialogParamA(appInstance, "INSTALL_DLG", nullptr, WizardDialogProc, 0);
-        ASSERT_NE(dialog, nullptr);
-        char folder[MAX_PATH], own[MAX_PATH];
-        GetTempPathA(sizeof folder, folder);
+        ASSERT_NO_FATAL_FAILURE(WizardDialogTest::SetUp());
+        char own[MAX_PATH];
         GetModuleFileNameA(nullptr, own, sizeof own);
-        path = std::string(folder) + "vorn_licence_case.exe";
+        path = test::TemporaryFolder() + "vorn_licence_case.exe";
         ASSERT_TRUE(CopyFileA(own, path.c_str(), FALSE));
     }
     void TearDown() override
@@ -247,9 +259,7 @@ protected:
         if (module)
             FreeLibrary(module);
         appInstance = GetModuleHandleA(nullptr);
-        if (dialog)
-            DestroyWindow(dialog);
-        DeleteFileA(path.c_str());
+        WizardDialogTest::TearDown();
     }
     // Replaces every resource of the copy with RCDATA 3 (or with nothing)
     // and loads the copy as data.
@@ -274,9 +284,7 @@ protected:
         return module != nullptr;
     }
 
-    HWND dialog = nullptr;
     HMODULE module = nullptr;
-    std::string path;
 };
 
 TEST_F(LicenceTest, ShownUpToTheEndMarkNulOr2900Bytes)

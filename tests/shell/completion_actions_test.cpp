@@ -11,117 +11,34 @@
 #include "common/install_state.h"
 #include "shell/completion_actions.h"
 #include "tests/shell/test_folders.h"
+#include "tests/support/help_window.h"
+#include "tests/support/registry.h"
+#include "tests/support/wait.h"
 
 namespace vorn::test {
 namespace {
 
-constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorn";
 constexpr const char* kIgnoreLine =
     "ignore=*.exe,*.com,*.bat,*.dll,*.ini,*.mrc,*.vbs,*.js,*.pif,*.scr,*.lnk,*.pl,*.shs\r\n";
 
-// --- Registry --------------------------------------------------------------
-
-struct RegistryText {
-    bool found = false;
-    DWORD type = 0;
-    DWORD bytes = 0;
-    std::string data;
-};
-
-bool UninstallKeyExists()
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-RegistryText ReadUninstallValue(const char* name)
-{
-    RegistryText value;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return value;
-    char data[1024] = {};
-    value.bytes = sizeof data;
-    value.found = RegQueryValueExA(key, name, nullptr, &value.type, reinterpret_cast<BYTE*>(data), &value.bytes) ==
-                  ERROR_SUCCESS;
-    value.data.assign(data, value.found ? value.bytes : 0);
-    RegCloseKey(key);
-    return value;
-}
-
-// The stored text with its terminating NUL, as the registry holds it.
-std::string Stored(const std::string& text) { return text + '\0'; }
-
 // --- The help engine stand-in ----------------------------------------------
-// WinHelpA hands its request to the top-level window of class "MS_WINHELP"
-// (it starts the help engine only when there is none) by WM_COPYDATA. A
-// window of that class on the test's thread receives the request, and looks
-// whether the launched client has already recorded its start.
+// The request reaches the stand-in help window on the test's thread while
+// the installer waits inside WinHelpA; the hook looks there whether the
+// launched client has already recorded its start.
 
-constexpr ULONG_PTR kWinHelpSignature = 0xA1DE505;
+std::string recordPath;                 // the demo client's start record
+bool waitForClientAtHelp = false;       // the case expects a launch before the help
+std::vector<bool> clientStartedAtHelp;  // one entry for each help request
 
-struct HelpRequest {
-    UINT command;
-    LONG data;
-    std::string file;
-    bool clientHadStarted;
-};
-
-std::vector<HelpRequest> helpRequests;
-std::string recordPath;          // the demo client's start record
-bool waitForClientAtHelp = false;  // the case expects a launch before the help
-
-#pragma pack(push, 1)
-struct WinHelpData {  // the help request as WinHelpA sends it
-    WORD size;
-    WORD command;
-    LONG data;
-    LONG reserved;
-    WORD ofsFilename;
-    WORD ofsData;
-};
-#pragma pack(pop)
-
-bool WaitForFile(const std::string& path, int milliseconds)
+bool WaitForFile(const std::string& path, DWORD milliseconds)
 {
-    for (int waited = 0; !Exists(path); waited += 20) {
-        if (waited >= milliseconds)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return WaitUntil([&] { return Exists(path); }, milliseconds);
 }
 
-LRESULT CALLBACK HelpWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+void CheckClientAtHelp(const HelpRequest&)
 {
-    if (message != WM_COPYDATA)
-        return DefWindowProcA(window, message, wParam, lParam);
-    const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    if (copy->dwData != kWinHelpSignature || copy->cbData < sizeof(WinHelpData))
-        return FALSE;
-    const auto* request = static_cast<const WinHelpData*>(copy->lpData);
-    HelpRequest seen{request->command, request->data, {}, false};
-    if (request->ofsFilename && request->ofsFilename < copy->cbData)
-        seen.file = reinterpret_cast<const char*>(request) + request->ofsFilename;
-    // While this runs, the installer is inside WinHelpA: a launch made after
-    // the help request could not have happened yet.
-    seen.clientHadStarted = WaitForFile(recordPath, waitForClientAtHelp ? 10000 : 0);
-    helpRequests.push_back(seen);
-    return TRUE;
-}
-
-HWND CreateHelpWindow()
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = HelpWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "MS_WINHELP";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "MS_WINHELP", "help stand-in", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    // A launch made after the help request could not have happened yet.
+    clientStartedAtHelp.push_back(WaitForFile(recordPath, waitForClientAtHelp ? kSettleMs : 0));
 }
 
 // --- Fixture ----------------------------------------------------------------
@@ -130,31 +47,34 @@ class CompletionActionsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        helpWindow_ = CreateHelpWindow();
+        helpWindowOpen_ = OpenHelpWindow();
+        OnHelpRequest(CheckClientAtHelp);
         recordPath = std::string(kTestRoot) + "\\client-started.txt";
         SetEnvironmentVariableA("VORN_DEMO_RECORD", recordPath.c_str());
         SetEnvironmentVariableA("VORN_DEMO_EXIT", "1");
     }
     static void TearDownTestSuite()
     {
-        DestroyWindow(helpWindow_);
+        OnHelpRequest(nullptr);
+        CloseHelpWindow();
         RemoveTree(kTestRoot);
     }
     void SetUp() override
     {
-        ASSERT_NE(helpWindow_, nullptr);
+        ASSERT_TRUE(helpWindowOpen_);
         ResetCase();
     }
-    void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey); }
+    void TearDown() override { DeleteUninstallKey(); }
 
     // No uninstall key, an empty folder, no client record, no help request.
     void ResetCase()
     {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+        DeleteUninstallKey();
         ASSERT_FALSE(UninstallKeyExists());
-        folder_ = FreshFolder("Completion Folder");  // a space, as in a chosen folder
+        folder_ = ShellTestFolder("Completion Folder");  // a space, as in a chosen folder
         DeleteFileA(recordPath.c_str());
-        helpRequests.clear();
+        OpenHelpWindow();  // forgets earlier requests
+        clientStartedAtHelp.clear();
         waitForClientAtHelp = false;
         installSettings = {};
         lstrcpyA(installSettings.folder, folder_.c_str());
@@ -162,11 +82,11 @@ protected:
 
     std::string Ini() const { return folder_ + "\\vorn.ini"; }
 
-    static HWND helpWindow_;
+    static bool helpWindowOpen_;
     std::string folder_;
 };
 
-HWND CompletionActionsTest::helpWindow_ = nullptr;
+bool CompletionActionsTest::helpWindowOpen_ = false;
 
 // Text of a settings file with the ignore line taken out again, to compare
 // with the file as it was.
@@ -205,7 +125,7 @@ TEST_F(CompletionActionsTest, EachActionRunsUnderItsOwnCondition)
         std::string settings;
         if (c.settingsFile) {
             ASSERT_TRUE(CopyPayload(folder_, "vorn.ini"));
-            settings = ReadWhole(Ini());
+            settings = ReadFileText(Ini());
         }
         installSettings.wizardFinished = c.wizardFinished;
         installSettings.newShell = c.newShell;
@@ -217,14 +137,14 @@ TEST_F(CompletionActionsTest, EachActionRunsUnderItsOwnCondition)
 
         // Uninstall entry: both values with their exact bytes, or no key at all.
         if (c.uninstallEntry) {
-            const RegistryText name = ReadUninstallValue("DisplayName");
-            const RegistryText command = ReadUninstallValue("UninstallString");
+            const RegistryValue name = ReadUninstallValue("DisplayName");
+            const RegistryValue command = ReadUninstallValue("UninstallString");
             EXPECT_EQ(name.type, static_cast<DWORD>(REG_SZ));
-            EXPECT_EQ(name.data, Stored("Vorn"));
+            EXPECT_EQ(name.data, StoredText("Vorn"));
             EXPECT_EQ(name.bytes, 5u);
             const std::string expected = "\"" + folder_ + "\\vorn32.exe\" -uninstall";
             EXPECT_EQ(command.type, static_cast<DWORD>(REG_SZ));
-            EXPECT_EQ(command.data, Stored(expected));
+            EXPECT_EQ(command.data, StoredText(expected));
             EXPECT_EQ(command.bytes, expected.size() + 1);
         } else {
             EXPECT_FALSE(UninstallKeyExists());
@@ -232,7 +152,7 @@ TEST_F(CompletionActionsTest, EachActionRunsUnderItsOwnCondition)
 
         // Settings default: added to an existing file only, the rest unchanged.
         if (c.settingsFile) {
-            const std::string after = ReadWhole(Ini());
+            const std::string after = ReadFileText(Ini());
             const size_t section = after.find("[text]");
             const size_t ignore = after.find(kIgnoreLine);
             EXPECT_NE(section, std::string::npos);
@@ -245,19 +165,20 @@ TEST_F(CompletionActionsTest, EachActionRunsUnderItsOwnCondition)
 
         // Launch: the client starts in the folder; the help comes after it.
         if (c.launched) {
-            ASSERT_TRUE(WaitForFile(recordPath, 10000)) << "the client did not start";
-            EXPECT_EQ(ReadWhole(recordPath), "started in " + folder_ + "\r\n");
+            ASSERT_TRUE(WaitForFile(recordPath, kSettleMs)) << "the client did not start";
+            EXPECT_EQ(ReadFileText(recordPath), "started in " + folder_ + "\r\n");
         } else {
             EXPECT_FALSE(Exists(recordPath)) << "the client was started";
         }
         if (c.helpOpened) {
-            ASSERT_EQ(helpRequests.size(), 1u);
-            EXPECT_EQ(helpRequests[0].command, static_cast<UINT>(HELP_CONTEXT));
-            EXPECT_EQ(helpRequests[0].data, 10);
-            EXPECT_EQ(helpRequests[0].file, folder_ + "\\vorn.hlp");
-            EXPECT_EQ(helpRequests[0].clientHadStarted, c.launched) << "launch before help";
+            ASSERT_EQ(HelpRequests().size(), 1u);
+            EXPECT_EQ(HelpRequests()[0].command, static_cast<unsigned>(HELP_CONTEXT));
+            EXPECT_EQ(HelpRequests()[0].data, 10);
+            EXPECT_EQ(HelpRequests()[0].file, folder_ + "\\vorn.hlp");
+            ASSERT_EQ(clientStartedAtHelp.size(), 1u);
+            EXPECT_EQ(clientStartedAtHelp[0], c.launched) << "launch before help";
         } else {
-            EXPECT_TRUE(helpRequests.empty()) << "help was requested";
+            EXPECT_TRUE(HelpRequests().empty()) << "help was requested";
         }
     }
 }
@@ -268,9 +189,9 @@ TEST_F(CompletionActionsTest, UninstallStringQuotesTheClientPath)
     installSettings.wizardFinished = 1;
     installSettings.newShell = 1;
     RunCompletionActions();
-    const RegistryText command = ReadUninstallValue("UninstallString");
+    const RegistryValue command = ReadUninstallValue("UninstallString");
     EXPECT_EQ(command.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(command.data, Stored(R"("C:\VORN\vorn32.exe" -uninstall)"));
+    EXPECT_EQ(command.data, StoredText(R"("C:\VORN\vorn32.exe" -uninstall)"));
     EXPECT_EQ(command.bytes, 32u);
 }
 
@@ -280,9 +201,9 @@ TEST_F(CompletionActionsTest, WriteUninstallValueStoresTheTextWithItsNul)
     for (const char* text : texts) {
         SCOPED_TRACE(text);
         EXPECT_EQ(WriteUninstallValue("Probe", text), 1);
-        const RegistryText value = ReadUninstallValue("Probe");
+        const RegistryValue value = ReadUninstallValue("Probe");
         EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
-        EXPECT_EQ(value.data, Stored(text));
+        EXPECT_EQ(value.data, StoredText(text));
         EXPECT_EQ(value.bytes, static_cast<DWORD>(lstrlenA(text)) + 1);
     }
 }
@@ -315,9 +236,9 @@ TEST_F(CompletionActionsTest, SettingsFileGainsOrReplacesTheIgnoreList)
 {
     for (const SettingsCase& c : kSettingsCases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(WriteWhole(Ini(), c.before));
+        ASSERT_TRUE(WriteFileText(Ini(), c.before));
         RunCompletionActions();
-        EXPECT_EQ(ReadWhole(Ini()), WithIgnoreLine(c.after));
+        EXPECT_EQ(ReadFileText(Ini()), WithIgnoreLine(c.after));
     }
 }
 
@@ -343,9 +264,9 @@ TEST_F(CompletionActionsTest, EmptyFolderLooksAtTheDriveRoot)
     RunCompletionActions();
     EXPECT_FALSE(Exists(root)) << "no settings file is created at the root";
 
-    ASSERT_TRUE(WriteWhole(root, "[vorn]\r\nnick=somebody\r\n"));
+    ASSERT_TRUE(WriteFileText(root, "[vorn]\r\nnick=somebody\r\n"));
     RunCompletionActions();
-    EXPECT_EQ(ReadWhole(root), WithIgnoreLine("[vorn]\r\nnick=somebody\r\n[text]\r\n{IGNORE}"));
+    EXPECT_EQ(ReadFileText(root), WithIgnoreLine("[vorn]\r\nnick=somebody\r\n[text]\r\n{IGNORE}"));
     EXPECT_FALSE(Exists(folder_ + "\\vorn.ini"));
 }
 

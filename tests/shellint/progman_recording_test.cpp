@@ -14,50 +14,12 @@
 #include "common/install_state.h"
 #include "common/process_handles.h"
 #include "shellint/program_group.h"
-#include "tests/shellint/recording_progman.h"
+#include "tests/support/progman_group.h"
+#include "tests/support/recording_progman.h"
+#include "tests/support/skip_report.h"
 
 namespace vorn::test {
 namespace {
-
-std::string WithFolder(std::string text, const std::string& folder)
-{
-    for (size_t at = text.find("{F}"); at != std::string::npos; at = text.find("{F}", at + folder.size()))
-        text.replace(at, 3, folder);
-    return text;
-}
-
-// The twelve commands in their order, {F} standing for the folder.
-std::vector<std::string> ExpectedCommands(const std::string& folder, bool newShell)
-{
-    std::vector<std::string> commands = {
-        R"([CreateGroup("Vorn")])",
-        R"([ShowGroup("Vorn",1)])",
-        R"([ReplaceItem("Vorn32")])",
-        R"([AddItem("{F}\Vorn32.exe","Vorn32",,0,,,"{F}")])",
-        R"([ReplaceItem("Vorn Help")])",
-        R"([AddItem("{F}\Vorn.hlp","Vorn Help",,0,,,"{F}")])",
-        R"([ReplaceItem("IRC Intro")])",
-        R"([AddItem("{F}\IRCintro.hlp","IRC Intro",,0,,,"{F}")])",
-        R"([ReplaceItem("Readme.txt")])",
-        newShell ? R"([AddItem("{F}\readme.txt","Readme.txt",,,,,"{F}")])"
-                 : R"([AddItem("{F}\readme.txt","Readme.txt","write.exe",0,,,"{F}")])",
-        R"([ReplaceItem("Versions.txt")])",
-        newShell ? R"([AddItem("{F}\versions.txt","Versions.txt",,,,,"{F}")])"
-                 : R"([AddItem("{F}\versions.txt","Versions.txt","write.exe",0,,,"{F}")])",
-    };
-    for (std::string& command : commands)
-        command = WithFolder(command, folder);
-    return commands;
-}
-
-std::vector<std::string> ExecutedCommands(const std::vector<ProgmanEvent>& log)
-{
-    std::vector<std::string> commands;
-    for (const ProgmanEvent& event : log)
-        if (event.kind == ProgmanEvent::Execute)
-            commands.push_back(event.command);
-    return commands;
-}
 
 // Every command came on a conversation of its own: connect, execute, disconnect.
 void ExpectOneConversationPerCommand(const std::vector<ProgmanEvent>& log, size_t commands)
@@ -106,7 +68,7 @@ std::vector<std::string> ExpectWholeSequence(const std::string& folder, int newS
     EXPECT_EQ(CreateProgramGroup(), 1);
     const auto log = ProgmanLog();
     const auto commands = ExecutedCommands(log);
-    EXPECT_EQ(commands, ExpectedCommands(folder, newShell != 0));
+    EXPECT_EQ(commands, ExpectedGroupCommands(folder, newShell != 0));
     ExpectOneConversationPerCommand(log, 12);
     return commands;
 }
@@ -159,7 +121,7 @@ constexpr RejectionCase kRejectionCases[] = {
 
 TEST_F(RecordingProgmanTest, RejectedCommandsStopOrAreIgnoredByStep)
 {
-    const auto expected = ExpectedCommands(installSettings.folder, true);
+    const auto expected = ExpectedGroupCommands(installSettings.folder, true);
     for (const RejectionCase& c : kRejectionCases) {
         SCOPED_TRACE(c.name);
         ClearProgmanLog();
@@ -182,7 +144,7 @@ TEST_F(RecordingProgmanTest, RetryAfterAFailedStepSendsTheWholeSequenceAgain)
     EXPECT_EQ(CreateProgramGroup(), 0);
     RejectCommandsStartingWith("");
     EXPECT_EQ(CreateProgramGroup(), 1);
-    auto expected = ExpectedCommands(installSettings.folder, true);
+    auto expected = ExpectedGroupCommands(installSettings.folder, true);
     std::vector<std::string> both(expected.begin(), expected.begin() + 8);
     both.insert(both.end(), expected.begin(), expected.end());
     const auto log = ProgmanLog();
@@ -271,6 +233,7 @@ std::string PrepareDesktop()
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    vorn::test::InstallSkipReport();
     const std::string problem = vorn::test::PrepareDesktop();
     if (!problem.empty()) {
         fprintf(stderr, "progman_recording_tests: %s\n", problem.c_str());

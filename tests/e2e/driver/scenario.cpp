@@ -10,6 +10,17 @@ namespace vorn::e2e {
 
 Inputs inputs;
 
+std::string WindowsPath(const std::string& unixPath)
+{
+    if (unixPath.size() > 1 && unixPath[1] == ':')
+        return unixPath;
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
 bool ReadInputs(int argc, char** argv, std::string* missing)
 {
     struct Option {
@@ -95,7 +106,7 @@ Scenario::~Scenario()
 {
     if (process.handle) {
         DWORD code;
-        if (!e2e::WaitExit(&process, 100, &code))
+        if (!test::WaitExit(&process, 100, &code))
             Kill(&process);
     }
     CloseGroupWindows();
@@ -123,7 +134,7 @@ bool Scenario::LaunchFile(const std::string& file, const RunOptions& options, st
 {
     std::string exeName = file.substr(file.find_last_of('\\') + 1);
     SetShellVersion(exeName, options.newShell);
-    e2e::Launch launch;
+    test::Launch launch;
     launch.program = program = file;
     launch.workDir = options.workDir;
     launch.env = {{"VORN_DEMO_RECORD", kRecordFile}, {"VORN_DEMO_EXIT", "1"}};
@@ -161,10 +172,16 @@ bool Scenario::InstallToFinish(DWORD timeoutMs)
     return WaitPage(kFinish, timeoutMs);
 }
 
+bool Scenario::InstallToBox(MessageBoxSeen* box, DWORD timeoutMs)
+{
+    Click(wizard, IDOK);
+    return WaitMessageBox(process.id, timeoutMs, box);
+}
+
 long Scenario::WaitExit(DWORD timeoutMs)
 {
     DWORD code = 0;
-    if (!e2e::WaitExit(&process, timeoutMs, &code))
+    if (!test::WaitExit(&process, timeoutMs, &code))
         return -1;
     return static_cast<long>(code);
 }

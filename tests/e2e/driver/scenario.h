@@ -8,9 +8,16 @@
 #include <utility>
 #include <vector>
 
-#include "tests/e2e/driver/process.h"
+#include "tests/e2e/driver/window_driver.h"
+#include "tests/support/processes.h"
+#include "tests/support/wait.h"
 
 namespace vorn::e2e {
+
+using namespace vorn::test;
+
+// A Unix path as Wine sees it on drive Z: ("/a/b" -> "Z:\a\b").
+std::string WindowsPath(const std::string& unixPath);
 
 // Where the programs and data come from (Unix paths from the command line,
 // converted to Windows paths).
@@ -28,6 +35,10 @@ extern Inputs inputs;
 
 // Reads "--name value" options into `inputs`; false names the first missing one.
 bool ReadInputs(int argc, char** argv, std::string* missing);
+
+// How long one installation may take from Install to the Finish page or to
+// a failure box, the large package's on a loaded machine included.
+constexpr DWORD kExtractMs = 60000;
 
 constexpr char kWizardCaption[] = "Vorn v5.82 32bit Installation";
 constexpr char kRunFolder[] = "C:\\vorn-e2e";         // the installer copies live here
@@ -66,11 +77,13 @@ public:
     // Starts an installer file already in place (for altered copies).
     bool LaunchFile(const std::string& program, const RunOptions& options, std::string* error);
 
-    bool WaitPage(int page, DWORD timeoutMs = 5000);
+    bool WaitPage(int page, DWORD timeoutMs = kSettleMs);
     // Welcome -> License -> Options by button 1.
     bool GoToOptions();
     // Options: Install, then wait for the Finish page (icons from the shell).
-    bool InstallToFinish(DWORD timeoutMs = 60000);
+    bool InstallToFinish(DWORD timeoutMs = kExtractMs);
+    // Options: Install, then wait for a box of the run (a failure or a question).
+    bool InstallToBox(MessageBoxSeen* box, DWORD timeoutMs = kExtractMs);
     // Exit code, or -1 when the process did not end in time.
     long WaitExit(DWORD timeoutMs = 15000);
 

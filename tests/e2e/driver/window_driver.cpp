@@ -5,34 +5,6 @@
 
 namespace vorn::e2e {
 
-void Pause(DWORD ms)
-{
-    DWORD end = GetTickCount() + ms;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        DWORD now = GetTickCount();
-        if (static_cast<LONG>(end - now) <= 0)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-    }
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Pause(kPollMs);
-    }
-}
-
 namespace {
 
 struct Search {
@@ -79,7 +51,7 @@ std::string WindowText(HWND window)
 {
     char text[4096] = "";
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        5000, nullptr);
+                        kSettleMs, nullptr);
     return text;
 }
 
@@ -104,7 +76,7 @@ bool ItemEnabled(HWND dialog, int id)
 bool ItemChecked(HWND dialog, int id)
 {
     DWORD_PTR state = 0;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kSettleMs, &state);
     return state == BST_CHECKED;
 }
 
@@ -148,7 +120,7 @@ void PressCloseBox(HWND dialog)
 void SetItemText(HWND dialog, int id, const std::string& text)
 {
     SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_ABORTIFHUNG, 5000, nullptr);
+                        SMTO_ABORTIFHUNG, kSettleMs, nullptr);
 }
 
 namespace {
@@ -200,7 +172,7 @@ void ReadIcon(HWND box, MessageBoxSeen* seen)
         seen->errorIcon = hand < 5 && hand < question;
         seen->questionIcon = question < 5 && question < hand;
         return seen->errorIcon || seen->questionIcon;
-    }, 1000);
+    });
 }
 
 }  // namespace
@@ -291,7 +263,7 @@ bool WaitMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxSeen* box)
 bool Answer(const MessageBoxSeen& box, int buttonId)
 {
     PostMessageA(GetDlgItem(box.window, buttonId), BM_CLICK, 0, 0);
-    return WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, 5000);
+    return WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); });
 }
 
 namespace {

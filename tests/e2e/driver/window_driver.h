@@ -1,21 +1,18 @@
 // Reading and driving another process's dialogs: finding them by class and
 // caption, reading controls, pressing buttons and keys, answering message
-// boxes. Every wait polls every 50 ms and pumps the driver's own messages.
+// boxes. Every wait polls (tests/support/wait.h) and pumps the driver's own
+// messages, which serve the help-window stand-in.
 #pragma once
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
+#include "tests/support/wait.h"
+
 namespace vorn::e2e {
 
-constexpr DWORD kPollMs = 50;
-
-// Polls until the condition holds or the timeout passes; true when it held.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-
-// Sleeps while pumping the driver's messages (it may serve DDE meanwhile).
-void Pause(DWORD ms);
+using namespace vorn::test;
 
 // A visible top-level dialog (class "#32770") of the process with exactly this
 // caption, or null after the timeout.

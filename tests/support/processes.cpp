@@ -1,25 +1,13 @@
-// Starting and ending the programs of an end-to-end scenario.
-#include "tests/e2e/driver/process.h"
+// Starting and ending the programs of the Windows tests.
+#include "tests/support/processes.h"
 
 #include <cstring>
 #include <map>
 
-namespace vorn::e2e {
-
-std::string WindowsPath(const std::string& unixPath)
-{
-    if (unixPath.size() > 1 && unixPath[1] == ':')
-        return unixPath;
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
+namespace vorn::test {
 namespace {
 
-// The driver's environment with the launch's variables put in, as a block
+// This process's environment with the launch's variables put in, as a block
 // of NUL-terminated "name=value" strings.
 std::string EnvironmentBlock(const Launch& launch)
 {
@@ -46,16 +34,17 @@ std::string EnvironmentBlock(const Launch& launch)
 bool Start(const Launch& launch, Process* process, std::string* error)
 {
     std::string block = EnvironmentBlock(launch);
-    std::string commandLine = "\"" + launch.program + "\"";
+    std::string commandLine = launch.commandLine.empty() ? "\"" + launch.program + "\"" : launch.commandLine;
     std::string workDir = launch.workDir;
-    if (workDir.empty())
+    if (workDir.empty() && !launch.program.empty())
         workDir = launch.program.substr(0, launch.program.find_last_of('\\'));
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(launch.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &block[0],
-                        workDir.c_str(), &startup, &info)) {
-        *error = "CreateProcess(" + launch.program + ") failed with error " + std::to_string(GetLastError());
+    if (!CreateProcessA(launch.program.empty() ? nullptr : launch.program.c_str(), &commandLine[0], nullptr,
+                        nullptr, FALSE, 0, &block[0], workDir.empty() ? nullptr : workDir.c_str(), &startup,
+                        &info)) {
+        *error = "CreateProcess(" + commandLine + ") failed with error " + std::to_string(GetLastError());
         return false;
     }
     CloseHandle(info.hThread);
@@ -68,13 +57,13 @@ bool WaitExit(Process* process, DWORD timeoutMs, DWORD* exitCode)
 {
     if (!process->handle)
         return false;
-    // Pump while waiting: the driver may serve DDE or a help window meanwhile.
+    // Pump while waiting: the test may serve a stand-in window meanwhile.
     DWORD start = GetTickCount();
     for (;;) {
-        DWORD left = timeoutMs - (GetTickCount() - start);
-        if (static_cast<LONG>(left) <= 0)
+        DWORD waited = GetTickCount() - start;
+        if (waited >= timeoutMs)
             return false;
-        DWORD r = MsgWaitForMultipleObjects(1, &process->handle, FALSE, left, QS_ALLINPUT);
+        DWORD r = MsgWaitForMultipleObjects(1, &process->handle, FALSE, timeoutMs - waited, QS_ALLINPUT);
         if (r == WAIT_OBJECT_0)
             break;
         if (r != WAIT_OBJECT_0 + 1)
@@ -99,4 +88,17 @@ void Kill(Process* process)
     process->handle = nullptr;
 }
 
-}  // namespace vorn::e2e
+ProgramRun RunToExit(const Launch& launch, DWORD timeoutMs)
+{
+    ProgramRun run;
+    Process process;
+    run.started = Start(launch, &process, &run.error);
+    if (!run.started)
+        return run;
+    run.ended = WaitExit(&process, timeoutMs, &run.exitCode);
+    if (!run.ended)
+        Kill(&process);
+    return run;
+}
+
+}  // namespace vorn::test

@@ -1,6 +1,8 @@
 // The recording Program Manager: a DDEML server thread with its own message
 // loop; the tests talk to it through a lock-protected log and thread messages.
-#include "tests/shellint/recording_progman.h"
+#include "tests/support/recording_progman.h"
+
+#include "tests/support/wait.h"
 
 namespace vorn::test {
 namespace {
@@ -11,6 +13,7 @@ struct ServerState {
     CRITICAL_SECTION lock;
     std::vector<ProgmanEvent> log;
     std::string rejectPrefix;
+    int rejectTimes = -1;  // rejections left; negative: no limit
     DWORD instance = 0;
     HSZ progman = nullptr;
     HANDLE thread = nullptr;
@@ -21,6 +24,17 @@ struct ServerState {
 };
 
 ServerState server;
+
+// The lock lives as long as the program: made once, before the first server.
+void MakeLock()
+{
+    static bool made = false;
+    if (!made) {
+        InitializeCriticalSection(&server.lock);
+        server.answered = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        made = true;
+    }
+}
 
 void Append(const ProgmanEvent& event)
 {
@@ -36,8 +50,11 @@ HDDEDATA OnExecute(HCONV conversation, HDDEDATA data)
     DdeGetData(data, reinterpret_cast<LPBYTE>(&bytes[0]), length, 0);
     std::string command(bytes.c_str());  // up to the first NUL
     EnterCriticalSection(&server.lock);
-    const bool accepted = server.rejectPrefix.empty() || command.compare(0, server.rejectPrefix.size(),
-                                                                           server.rejectPrefix) != 0;
+    const bool matches = !server.rejectPrefix.empty() &&
+                         command.compare(0, server.rejectPrefix.size(), server.rejectPrefix) == 0;
+    const bool accepted = !matches || server.rejectTimes == 0;
+    if (!accepted && server.rejectTimes > 0)
+        --server.rejectTimes;
     server.log.push_back({ProgmanEvent::Execute, conversation, command, length, accepted});
     LeaveCriticalSection(&server.lock);
     return reinterpret_cast<HDDEDATA>(accepted ? DDE_FACK : DDE_FNOTPROCESSED);
@@ -110,11 +127,16 @@ size_t OpenConversations()
 
 bool StartRecordingProgman()
 {
-    InitializeCriticalSection(&server.lock);
-    server.answered = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    MakeLock();
+    StopRecordingProgman();
+    ClearProgmanLog();
+    RejectCommandsStartingWith("");
+    server.instance = 0;
+    server.progman = nullptr;
+    server.registered = false;
     server.thread = CreateThread(nullptr, 0, ServerThread, GetThreadDesktop(GetCurrentThreadId()), 0,
                                  &server.threadId);
-    if (!server.thread || WaitForSingleObject(server.answered, 10000) != WAIT_OBJECT_0)
+    if (!server.thread || WaitForSingleObject(server.answered, kSettleMs) != WAIT_OBJECT_0)
         return false;
     server.started = server.progman != nullptr;
     return server.started;
@@ -125,27 +147,31 @@ void StopRecordingProgman()
     if (!server.thread)
         return;
     PostThreadMessageA(server.threadId, WM_QUIT, 0, 0);
-    WaitForSingleObject(server.thread, 10000);
+    WaitForSingleObject(server.thread, kSettleMs);
     CloseHandle(server.thread);
     server.thread = nullptr;
+    server.started = false;
 }
 
 bool SetProgmanRegistered(bool registered)
 {
     if (!server.started || !PostThreadMessageA(server.threadId, kRegisterMessage, registered ? 1 : 0, 0))
         return false;
-    return WaitForSingleObject(server.answered, 10000) == WAIT_OBJECT_0 && server.registered == registered;
+    return WaitForSingleObject(server.answered, kSettleMs) == WAIT_OBJECT_0 && server.registered == registered;
 }
 
-void RejectCommandsStartingWith(const std::string& prefix)
+void RejectCommandsStartingWith(const std::string& prefix, int times)
 {
+    MakeLock();
     EnterCriticalSection(&server.lock);
     server.rejectPrefix = prefix;
+    server.rejectTimes = times;
     LeaveCriticalSection(&server.lock);
 }
 
 void ClearProgmanLog()
 {
+    MakeLock();
     EnterCriticalSection(&server.lock);
     server.log.clear();
     LeaveCriticalSection(&server.lock);
@@ -153,18 +179,33 @@ void ClearProgmanLog()
 
 std::vector<ProgmanEvent> ProgmanLog()
 {
-    for (int wait = 0; wait < 100; ++wait) {
+    WaitUntil([] {
         EnterCriticalSection(&server.lock);
         const size_t open = OpenConversations();
         LeaveCriticalSection(&server.lock);
-        if (open == 0)
-            break;
-        Sleep(20);
-    }
+        return open == 0;
+    });
     EnterCriticalSection(&server.lock);
     std::vector<ProgmanEvent> copy = server.log;
     LeaveCriticalSection(&server.lock);
     return copy;
+}
+
+std::vector<std::string> ExecutedCommands(const std::vector<ProgmanEvent>& log)
+{
+    std::vector<std::string> commands;
+    for (const ProgmanEvent& event : log)
+        if (event.kind == ProgmanEvent::Execute)
+            commands.push_back(event.command);
+    return commands;
+}
+
+int CountCommands(const std::string& prefix)
+{
+    int n = 0;
+    for (const std::string& command : ExecutedCommands(ProgmanLog()))
+        n += command.compare(0, prefix.size(), prefix) == 0;
+    return n;
 }
 
 }  // namespace vorn::test
