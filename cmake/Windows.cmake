@@ -37,9 +37,13 @@ set(VORN_STUB_COMPILE_OPTIONS -Os -fno-exceptions -fno-rtti
   -fno-asynchronous-unwind-tables -fno-unwind-tables -ffunction-sections -fno-ident)
 # ... and linked stripped, with its own entry point instead of the runtime's
 # start-up files, keeping only the sections something refers to, without a
-# time stamp (the same checkout gives the same bytes).
+# time stamp (the same checkout gives the same bytes). Without the start-up
+# files nothing would fix up a library's variable reached without an import
+# declaration (the C runtime's stream table, say): such a reference is a link
+# error, never a crash at run time.
 set(VORN_STUB_LINK_OPTIONS -s -nostartfiles -Wl,--gc-sections
-  -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/stub-sections.ld -Wl,--no-insert-timestamp)
+  -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/stub-sections.ld -Wl,--no-insert-timestamp
+  -Wl,--disable-auto-import)
 
 # Windows-side libraries of the installer, each used by the installer and by
 # the Wine tests of its subsystem.
