@@ -94,8 +94,44 @@ void DrawPercent(HDC dc, const RECT& unfilled, int barRight, int percent)
     SetBkColor(dc, oldBack);
 }
 
+// The member bar's rectangle in the dialog, as both screen and dialog
+// coordinates, taken as each member's decode begins. Nothing moves the
+// dialog while a member decodes (no messages are handled meanwhile), and
+// asking the window manager at every report would cost more than the drawing.
+struct BarPlace {
+    RECT screen;
+    RECT client;
+};
+BarPlace memberBarPlace;
+
+BarPlace MemberBarPlace()
+{
+    BarPlace place;
+    GetWindowRect(GetDlgItem(wizardDialog, IDC_MEMBER_BAR), &place.screen);
+    place.client = BarRect(place.screen);
+    return place;
+}
+
+// Draws the member bar at its place for done of total bytes.
+void PaintMemberBar(HDC dc, const BarPlace& place, uint32_t done, uint32_t total)
+{
+    HDC own = dc ? nullptr : GetDC(wizardDialog);
+    HDC target = dc ? dc : own;
+    if (!target)
+        return;
+    const uint32_t width = static_cast<uint32_t>(place.screen.right - place.screen.left);
+    // In 64 bits, like the main bar: width times done overflows 32 bits for
+    // members of some tens of megabytes.
+    const int fill = total > 0 ? static_cast<int>(static_cast<uint64_t>(width) * done / total) : 0;
+    PaintBar(target, place.client, fill, kMemberFill);
+    if (own)
+        ReleaseDC(wizardDialog, own);
+}
+
+// Asked once as each member's decode begins.
 int MemberBarWidth(void*)
 {
+    memberBarPlace = MemberBarPlace();
     RECT r;
     GetClientRect(GetDlgItem(wizardDialog, IDC_MEMBER_BAR), &r);
     // The decoder divides by this: never hand it 0.
@@ -104,7 +140,7 @@ int MemberBarWidth(void*)
 
 void ReportMember(void*, uint32_t done, uint32_t total)
 {
-    DrawMemberBar(nullptr, done, total);
+    PaintMemberBar(nullptr, memberBarPlace, done, total);
 }
 
 // After a member: the member bar's area is erased and stays blank.
@@ -179,20 +215,7 @@ void DrawMainBar(HDC dc)
 
 void DrawMemberBar(HDC dc, uint32_t done, uint32_t total)
 {
-    HDC own = dc ? nullptr : GetDC(wizardDialog);
-    HDC target = dc ? dc : own;
-    if (!target)
-        return;
-    RECT screen;
-    GetWindowRect(GetDlgItem(wizardDialog, IDC_MEMBER_BAR), &screen);
-    const uint32_t width = static_cast<uint32_t>(screen.right - screen.left);
-    // In 64 bits, like the main bar: width times done overflows 32 bits for
-    // members of some tens of megabytes.
-    const int fill = total > 0 ? static_cast<int>(static_cast<uint64_t>(width) * done / total) : 0;
-    const RECT r = BarRect(screen);
-    PaintBar(target, r, fill, kMemberFill);
-    if (own)
-        ReleaseDC(wizardDialog, own);
+    PaintMemberBar(dc, MemberBarPlace(), done, total);
 }
 
 MemberProgressSink MemberBarSink()
