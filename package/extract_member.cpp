@@ -5,8 +5,8 @@
 
 #include "common/install_state.h"
 #include "common/ui_seam.h"
-#include "package/error_boxes.h"
 #include "decoder/member_decoder.h"
+#include "package/error_boxes.h"
 #include "package/existing_files.h"
 #include "package/extraction_state.h"
 #include "package/file_ops.h"

@@ -3,8 +3,8 @@
 
 #include "common/install_state.h"
 #include "common/ui_seam.h"
-#include "package/error_boxes.h"
 #include "decoder/byte_stream.h"
+#include "package/error_boxes.h"
 #include "package/existing_files.h"
 #include "package/extract_member.h"
 #include "package/extraction_state.h"
