@@ -7,7 +7,6 @@
 
 #include "common/install_state.h"
 #include "common/process_handles.h"
-#include "common/ui_seam.h"
 #include "resources/resource_ids.h"
 #include "wizard/destination_folder.h"
 #include "wizard/progress_display.h"
