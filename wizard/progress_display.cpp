@@ -94,22 +94,27 @@ void DrawPercent(HDC dc, const RECT& unfilled, int barRight, int percent)
     SetBkColor(dc, oldBack);
 }
 
-// The member bar's rectangle in the dialog, as both screen and dialog
-// coordinates, taken as each member's decode begins. Nothing moves the
-// dialog while a member decodes (no messages are handled meanwhile), and
-// asking the window manager at every report would cost more than the drawing.
+// A bar's rectangle, in screen and in dialog coordinates. Asking the window
+// manager for it costs more than the drawing, so it is taken once per draw,
+// and for the member bar once as each member's decode begins: nothing moves
+// the dialog while a member decodes (no messages are handled meanwhile).
 struct BarPlace {
     RECT screen;
     RECT client;
 };
 BarPlace memberBarPlace;
 
-BarPlace MemberBarPlace()
+BarPlace PlaceOf(int bar)
 {
     BarPlace place;
-    GetWindowRect(GetDlgItem(wizardDialog, IDC_MEMBER_BAR), &place.screen);
+    GetWindowRect(GetDlgItem(wizardDialog, bar), &place.screen);
     place.client = BarRect(place.screen);
     return place;
+}
+
+int WidthOf(const BarPlace& place)
+{
+    return place.screen.right - place.screen.left;
 }
 
 // Draws the member bar at its place for done of total bytes.
@@ -119,7 +124,7 @@ void PaintMemberBar(HDC dc, const BarPlace& place, uint32_t done, uint32_t total
     HDC target = dc ? dc : own;
     if (!target)
         return;
-    const uint32_t width = static_cast<uint32_t>(place.screen.right - place.screen.left);
+    const uint32_t width = static_cast<uint32_t>(WidthOf(place));
     // In 64 bits, like the main bar: width times done overflows 32 bits for
     // members of some tens of megabytes.
     const int fill = total > 0 ? static_cast<int>(static_cast<uint64_t>(width) * done / total) : 0;
@@ -131,7 +136,7 @@ void PaintMemberBar(HDC dc, const BarPlace& place, uint32_t done, uint32_t total
 // Asked once as each member's decode begins.
 int MemberBarWidth(void*)
 {
-    memberBarPlace = MemberBarPlace();
+    memberBarPlace = PlaceOf(IDC_MEMBER_BAR);
     RECT r;
     GetClientRect(GetDlgItem(wizardDialog, IDC_MEMBER_BAR), &r);
     // The decoder divides by this: never hand it 0.
@@ -160,11 +165,21 @@ bool MainBarStarted()
     return mainBarFill > 0;
 }
 
-int MainBarWidth()
+// Draws the main bar at its place with its fill as it stands.
+void PaintMainBar(HDC dc, const BarPlace& place)
 {
-    RECT screen;
-    GetWindowRect(GetDlgItem(wizardDialog, IDC_MAIN_BAR), &screen);
-    return screen.right - screen.left;
+    HDC own = dc ? nullptr : GetDC(wizardDialog);
+    HDC target = dc ? dc : own;
+    if (!target)
+        return;
+    const int width = WidthOf(place);
+    const BarParts parts = PaintBar(target, place.client, mainBarFill, GetNearestColor(target, kMainFill));
+    if (parts.hasUnfilled) {
+        const int percent = mainBarFill > 0 && width > 0 ? mainBarFill * 100 / width : 0;
+        DrawPercent(target, parts.unfilled, place.client.right, percent);
+    }
+    if (own)
+        ReleaseDC(wizardDialog, own);
 }
 
 void ShowErrorBox(int number)
@@ -187,35 +202,22 @@ void ClearMainBar()
 
 void MoveMainBar(int64_t position, int64_t length)
 {
+    const BarPlace place = PlaceOf(IDC_MAIN_BAR);
     // In 64 bits: position times width overflows 32 bits for files of some
     // tens of megabytes.
     if (length > 0)
-        mainBarFill = static_cast<int>(position * MainBarWidth() / length);
-    DrawMainBar(nullptr);
+        mainBarFill = static_cast<int>(position * WidthOf(place) / length);
+    PaintMainBar(nullptr, place);
 }
 
 void DrawMainBar(HDC dc)
 {
-    RECT screen;
-    GetWindowRect(GetDlgItem(wizardDialog, IDC_MAIN_BAR), &screen);
-    const int width = screen.right - screen.left;
-    const RECT r = BarRect(screen);
-    HDC own = dc ? nullptr : GetDC(wizardDialog);
-    HDC target = dc ? dc : own;
-    if (!target)
-        return;
-    const BarParts parts = PaintBar(target, r, mainBarFill, GetNearestColor(target, kMainFill));
-    if (parts.hasUnfilled) {
-        const int percent = mainBarFill > 0 && width > 0 ? mainBarFill * 100 / width : 0;
-        DrawPercent(target, parts.unfilled, r.right, percent);
-    }
-    if (own)
-        ReleaseDC(wizardDialog, own);
+    PaintMainBar(dc, PlaceOf(IDC_MAIN_BAR));
 }
 
 void DrawMemberBar(HDC dc, uint32_t done, uint32_t total)
 {
-    PaintMemberBar(dc, MemberBarPlace(), done, total);
+    PaintMemberBar(dc, PlaceOf(IDC_MEMBER_BAR), done, total);
 }
 
 MemberProgressSink MemberBarSink()
