@@ -76,12 +76,10 @@ skip_unless_can_run() {
 
 case "${1:-}" in
   --setup)
-    exec 9>"$root/lock"; flock 9
     rm -f "$verdict"
-    [ "$arch" = win64 ] || probe_wine32
-    flock -u 9
     skip_unless_can_run
-    flock 9; start_display; make_prefix; exit 0 ;;
+    exec 9>"$root/lock"; flock 9
+    start_display; make_prefix; exit 0 ;;
   --shutdown)
     "$server" -k >/dev/null 2>&1
     [ -f "$root/xvfb.pid" ] && kill "$(cat "$root/xvfb.pid")" 2>/dev/null
