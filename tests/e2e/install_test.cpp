@@ -396,13 +396,16 @@ TEST_F(Install, AbortAnsweredYesRollsBackAndASecondInstallSucceeds)
     bool finished = false;
     for (DWORD start = GetTickCount(); GetTickCount() - start < kExtractMs;) {
         if (ShownPage(run.wizard) != kProgress) {
-            finished = ShownPage(run.wizard) == kFinish;
+            // A page change hides the old page before it shows the new one:
+            // a sample may fall between the two.
+            finished = run.WaitPage(kFinish);
             break;
         }
         mainFills.push_back(ReadMainBar(run.wizard).fill);
         memberFill = std::max(memberFill, ReadMemberBarFill(run.wizard));
     }
-    ASSERT_TRUE(finished) << "the second Install did not reach the Finish page";
+    ASSERT_TRUE(finished) << "the second Install did not reach the Finish page (page "
+                          << ShownPage(run.wizard) << ")";
     // The last sample may fall into the switch to the Finish page, which clears the bar.
     if (!mainFills.empty())
         mainFills.pop_back();

@@ -150,9 +150,17 @@ bool Scenario::LaunchFile(const std::string& file, const RunOptions& options, st
     return true;
 }
 
+// A page's first control shows before the rest of the page is set up; a
+// message answered by the wizard's thread marks the end of the change.
 bool Scenario::WaitPage(int page, DWORD timeoutMs)
 {
-    return WaitUntil([&] { return ShownPage(wizard) == page; }, timeoutMs);
+    return WaitUntil([&] {
+        if (ShownPage(wizard) != page)
+            return false;
+        DWORD_PTR ignored;
+        SendMessageTimeoutA(wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSettleMs, &ignored);
+        return ShownPage(wizard) == page;
+    }, timeoutMs);
 }
 
 bool Scenario::GoToOptions()
