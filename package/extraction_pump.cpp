@@ -26,9 +26,9 @@ int FailTempWrite()
     return StepFailed;
 }
 
-// A package of fewer than ten members is corrupt: the run is undone and
-// reported as a member that cannot be written, before anything reaches the
-// existing-file rules or the decoder.
+// A package of fewer than ten members is corrupt, and one whose reading
+// failed is cut short: the run is undone and reported as a member that cannot
+// be written.
 int FailShortPackage()
 {
     RollBack();
@@ -135,8 +135,10 @@ int PumpSlice()
 {
     for (;;) {
         int byte = NextByte(extraction.packageBlock, extraction.packageStream);
+        // A read error is not the end of the package: the last member, which
+        // has no closing marker, would decode from the bytes read so far.
         if (byte == EOF)
-            return FinishPump();
+            return ferror(extraction.packageStream) ? FailShortPackage() : FinishPump();
         MarkerMatcher matcher{extraction.matchLength};
         int pending = 0;
         MatchStep step = FeedMatcher(matcher, static_cast<uint8_t>(byte), &pending);

@@ -13,7 +13,8 @@ constexpr int kSliceLimit = 15000;  // a slice ends on the byte that takes the c
 void TakePackageStream(FILE* stream);
 
 // One slice. Precondition: extraction.packageStream is open.
-//   0 failed, a box was shown, packageStream closed (the wizard rolls back)
+//   0 failed (a read error of the installer file among the causes), a box
+//     was shown, packageStream closed (the wizard rolls back)
 //   1 finished: ten members handled, or the stream ended (memberIndex 0: no
 //     member found); packageStream closed
 //   2 a backup step failed and was reported; packageStream closed

@@ -1,6 +1,6 @@
 // The pump on real folders: whole extractions, slicing, the closing pair,
-// abort and resume, a temporary file whose reading fails, help index
-// clean-up, temporary-file placement.
+// abort and resume, a temporary file or installer file whose reading fails,
+// help index clean-up, temporary-file placement.
 #include <gtest/gtest.h>
 #include <io.h>
 
@@ -202,6 +202,49 @@ TEST_F(PumpTest, TemporaryFileFailingToReadGivesFiveAndUndoesTheRun)
     EXPECT_FALSE(Exists(target + "\\vorn32.exe")) << "the member written before is undone";
     EXPECT_FALSE(Exists(target)) << "the folder this run created is removed";
     EXPECT_FALSE(Exists(extraction.tempPath));
+    EXPECT_EQ(extraction.packageStream, nullptr);
+    EXPECT_EQ(extraction.memberIndex, 0);
+}
+
+// The installer file fails to read part-way through the last member, as on a
+// failing disk. The last member has no closing marker, so the end of what
+// could be read must not pass for the end of the package. The fault goes in
+// as above: a handle open only for writing under the package stream's
+// descriptor, once the pump names the tenth member.
+struct PackageReadFault {
+    std::string writeOnlyFile;
+    bool injected = false;
+    void (*recordStatus)(const char* text) = nullptr;
+} packageFault;
+
+TEST_F(PumpTest, InstallerFileFailingToReadInTheLastMemberGivesFiveAndUndoesTheRun)
+{
+    // A tenth member longer than all the pump reads ahead: a header for
+    // 100000 bytes and bits that decode to them, so the fault falls inside it.
+    std::vector<Bytes> members = SplitMembers(DemoPackage());
+    Bytes last = {0xa0, 0x86, 0x01, 0x00};
+    Bytes bits = Filler(60000);
+    last.insert(last.end(), bits.begin(), bits.end());
+    members[9] = last;
+    packageFault = PackageReadFault{dir / "write-only", false, extractionUi.SetStatus};
+    extractionUi.SetStatus = [](const char* text) {
+        packageFault.recordStatus(text);
+        if (extraction.memberIndex == 9 && extraction.packageStream && !packageFault.injected) {
+            FILE* writeOnly = fopen(packageFault.writeOnlyFile.c_str(), "wb");
+            packageFault.injected = writeOnly && _dup2(_fileno(writeOnly), _fileno(extraction.packageStream)) == 0;
+            if (writeOnly)
+                fclose(writeOnly);
+        }
+    };
+    std::string package = WritePackageFile(dir, "installer.bin", JoinPackage(members), 10);
+    std::string target = dir / "Vorn";
+    ASSERT_EQ(StartInstall(target, package), StepDone);
+    EXPECT_EQ(DrivePump().result, StepFailed);
+    ASSERT_TRUE(packageFault.injected) << "the pump never reached the tenth member";
+    EXPECT_EQ(ui.errors, std::vector<int>{5});
+    EXPECT_FALSE(Exists(target + "\\urls.ini")) << "no wrong installed file";
+    EXPECT_FALSE(Exists(target)) << "the members written before and the folder this run created are removed";
+    EXPECT_EQ(TempFilesLeft(), "");
     EXPECT_EQ(extraction.packageStream, nullptr);
     EXPECT_EQ(extraction.memberIndex, 0);
 }
