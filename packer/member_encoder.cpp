@@ -104,8 +104,10 @@ public:
         head_.assign(1 << kHashBits, -1);
         smaller_.assign(kSlots, -1);
         greater_.assign(kSlots, -1);
+        // The preset spaces: every position before the last longest match's
+        // worth of them would only be replaced by the next, equal one.
         std::vector<Match> unused;
-        for (int p = 0; p < kStartPosition; ++p) {
+        for (int p = kStartPosition - kLongestMatch; p < kStartPosition; ++p) {
             unused.clear();
             FindAndInsert(p, unused);
         }
@@ -167,7 +169,7 @@ private:
     // only bounds data built to make them deep, at the price of dropping the
     // oldest nodes there.
     static constexpr int kMaxDepth = 256;
-    static constexpr int kHashBits = 16;
+    static constexpr int kHashBits = 14;
     // Node slots: positions modulo a power of two above the ring's reach, so
     // that a slot is reused only after its node has left the reach.
     static constexpr int kSlots = 2 * kRingSize;
