@@ -14,8 +14,9 @@ namespace {
 
 constexpr int kParseBlock = 4096;  // positions priced with one snapshot of the code lengths
 
-// Bits into bytes, most significant first, through a 64-bit accumulator: at
-// most 7 bits wait between calls, so one call takes up to 57 bits.
+// Bits into bytes, most significant first, through a 64-bit accumulator that
+// holds at most 7 bits between calls, so a whole code (at most 32 bits, none
+// set above count) goes in with one shift.
 class BitWriter {
 public:
     explicit BitWriter(Bytes& out) : out_(out) {}
