@@ -21,18 +21,22 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cmake -DSOURCE="$demo" -DTARGET="$work/big" -P "$source/tests/e2e/big_payload.cmake"
 
-# One timed run of the command on payload $1, writing $2: prints wall and CPU
-# (user + system) milliseconds. On a shared machine the CPU time is the
+# One timed run of the command on payload $1, writing $2: sets wall and cpu
+# (user + system) in milliseconds. On a shared machine the CPU time is the
 # steadier figure; the wall time is what a user waits.
 run_once() {
   local words=() w
   for w in "${command[@]}"; do
     case $w in PAYLOAD) words+=("$1") ;; OUT) words+=("$2") ;; *) words+=("$w") ;; esac
   done
-  local TIMEFORMAT='%3R %3U %3S' timing wall user sys
-  timing=$({ time "${words[@]}" >"$work/log" 2>&1; } 2>&1) || { cat "$work/log" >&2; exit 1; }
+  local TIMEFORMAT='%3R %3U %3S' timing user sys
+  if ! timing=$({ time "${words[@]}" >"$work/log" 2>&1; } 2>&1); then
+    cat "$work/log" >&2
+    echo "failed: ${words[*]}" >&2
+    exit 1
+  fi
   read -r wall user sys <<<"$timing"
-  echo "$(ms "$wall") $(($(ms "$user") + $(ms "$sys")))"
+  wall=$(ms "$wall") cpu=$(($(ms "$user") + $(ms "$sys")))
 }
 ms() { local s=${1/./}; echo $((10#$s)); }
 sec() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
@@ -48,7 +52,7 @@ for name in big demo; do
   walls=() cpus=()
   for ((i = 0; i < runs; i++)); do
     rm -f "$work/out"
-    read -r wall cpu <<<"$(run_once "$payload" "$work/out")"
+    run_once "$payload" "$work/out"
     walls+=("$wall") cpus+=("$cpu")
   done
   all=""
