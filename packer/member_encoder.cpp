@@ -3,6 +3,7 @@
 #include "packer/member_encoder.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "decoder/adaptive_tree.h"
 #include "decoder/offset_code.h"
@@ -11,22 +12,21 @@
 namespace vorn {
 namespace {
 
-constexpr int kMaxChain = 512;  // candidates tried per position
-constexpr int kHashBits = 15;
 constexpr int kParseBlock = 4096;  // positions priced with one snapshot of the code lengths
 
+// Bits into bytes, most significant first, through a 64-bit accumulator that
+// holds at most 7 bits between calls, so a whole code (at most 32 bits, none
+// set above count) goes in with one shift.
 class BitWriter {
 public:
     explicit BitWriter(Bytes& out) : out_(out) {}
     void Put(uint32_t bits, int count)
     {
-        for (int i = count - 1; i >= 0; --i) {
-            acc_ = static_cast<uint8_t>((acc_ << 1) | ((bits >> i) & 1));
-            if (++fill_ == 8) {
-                out_.push_back(acc_);
-                acc_ = 0;
-                fill_ = 0;
-            }
+        acc_ = (acc_ << count) | bits;
+        fill_ += count;
+        while (fill_ >= 8) {
+            fill_ -= 8;
+            out_.push_back(static_cast<uint8_t>(acc_ >> fill_));
         }
         position_ += count;
     }
@@ -40,7 +40,7 @@ public:
 
 private:
     Bytes& out_;
-    uint8_t acc_ = 0;
+    uint64_t acc_ = 0;
     int fill_ = 0;
     size_t position_ = 0;
 };
@@ -74,11 +74,12 @@ struct Encoder {
         UpdateTree(tree, symbol);
     }
 
+    // The upper six bits' prefix code and the lower six bits in one go.
     void PutOffset(int d)
     {
         int u = d >> kOffsetLowBits;
-        bits.Put(kOffsetCodes[u], OffsetCodeLength(u));
-        bits.Put(d & 0x3F, kOffsetLowBits);
+        bits.Put(static_cast<uint32_t>(kOffsetCodes[u]) << kOffsetLowBits | (d & 0x3F),
+                 OffsetCodeLength(u) + kOffsetLowBits);
     }
 };
 
@@ -87,55 +88,123 @@ struct Match {
     int distance = 0;  // back from the write position: d + 1
 };
 
-// Hash chains over the data preceded by the ring's preset spaces.
+// Binary trees over the data preceded by the ring's preset spaces, one tree
+// per hash of three bytes: each tree holds the positions within the ring's
+// reach sorted by the bytes that follow them (at most a longest match's
+// worth), every node newer than the nodes below it. The search for a
+// position walks from the newest node towards older ones and inserts the
+// position as the new root on the way, so that the matches it meets are the
+// nearest source for every length.
 class MatchFinder {
 public:
-    explicit MatchFinder(const Bytes& data) : buffer_(kStartPosition + data.size(), kPresetByte)
+    explicit MatchFinder(const Bytes& data)
+        : buffer_(kStartPosition + data.size() + kPadding, kPresetByte),
+          end_(kStartPosition + static_cast<int>(data.size()))
     {
         std::copy(data.begin(), data.end(), buffer_.begin() + kStartPosition);
         head_.assign(1 << kHashBits, -1);
-        prev_.assign(buffer_.size(), -1);
-        for (int p = 0; p < kStartPosition; ++p)
-            Insert(p);
-    }
-    int End() const { return static_cast<int>(buffer_.size()); }
-
-    void Insert(int p)
-    {
-        if (p + 2 >= End())
-            return;
-        uint32_t h = Hash(p);
-        prev_[p] = head_[h];
-        head_[h] = p;
+        smaller_.assign(kSlots, -1);
+        greater_.assign(kSlots, -1);
+        // The preset spaces: every position before the last longest match's
+        // worth of them would only be replaced by the next, equal one.
+        std::vector<Match> unused;
+        for (int p = kStartPosition - kLongestMatch; p < kStartPosition; ++p) {
+            unused.clear();
+            FindAndInsert(p, unused);
+        }
     }
 
     // The matches at p (a buffer position) that are longer than every nearer
     // one, in increasing length: for any length up to the longest, the first
-    // candidate at least that long is the nearest source.
-    void FindAll(int p, std::vector<Match>& found) const
+    // match at least that long is the nearest source. Positions are given in
+    // increasing order, each once; p itself then joins the trees.
+    void FindAndInsert(int p, std::vector<Match>& found)
     {
-        found.clear();
-        int limit = std::min(kLongestMatch, End() - p);
+        const int limit = std::min(kLongestMatch, End() - p);
         if (limit < kShortestMatch)
-            return;
+            return;  // no later position can reach a match through p either
+        uint32_t h = Hash(p);
+        int q = head_[h];
+        head_[h] = p;
+        // The holes where the next node below and above p goes: first p's own
+        // two subtrees, then a right or left subtree of a node moved there.
+        int* holeBelow = &smaller_[p & kSlotMask];
+        int* holeAbove = &greater_[p & kSlotMask];
+        int lengthBelow = 0;  // bytes every node in the lower hole shares with p
+        int lengthAbove = 0;
         int best = kShortestMatch - 1;
-        int chain = kMaxChain;
-        for (int q = head_[Hash(p)]; q >= 0 && p - q <= kRingSize && chain-- > 0; q = prev_[q]) {
-            if (buffer_[q + best] != buffer_[p + best])
-                continue;
-            int n = 0;
-            while (n < limit && buffer_[q + n] == buffer_[p + n])
-                ++n;
+        for (int depth = kMaxDepth; q >= 0 && p - q <= kRingSize && depth > 0; --depth) {
+            int n = Extend(q, p, std::min(lengthBelow, lengthAbove), limit);
             if (n > best) {
                 found.push_back({n, p - q});
                 best = n;
-                if (n == limit)
-                    break;
+            }
+            const int slot = q & kSlotMask;
+            if (n == limit) {
+                // q's bytes are p's as far as any match reaches: p, nearer,
+                // takes q's place and q leaves the tree.
+                *holeBelow = smaller_[slot];
+                *holeAbove = greater_[slot];
+                return;
+            }
+            if (buffer_[q + n] < buffer_[p + n]) {
+                *holeBelow = q;  // q and its lower subtree sort below p
+                holeBelow = &greater_[slot];
+                lengthBelow = n;
+                q = greater_[slot];
+            } else {
+                *holeAbove = q;
+                holeAbove = &smaller_[slot];
+                lengthAbove = n;
+                q = smaller_[slot];
             }
         }
+        // Out of the ring's reach (every node further down is older still) or
+        // past the depth allowed: the rest of the tree is dropped.
+        *holeBelow = -1;
+        *holeAbove = -1;
     }
 
 private:
+    // Depth of one search. Trees over real data stay far shallower; the cap
+    // only bounds data built to make them deep, at the price of dropping the
+    // oldest nodes there.
+    static constexpr int kMaxDepth = 256;
+    static constexpr int kHashBits = 14;
+    // Node slots: positions modulo a power of two above the ring's reach, so
+    // that a slot is reused only after its node has left the reach.
+    static constexpr int kSlots = 2 * kRingSize;
+    static constexpr int kSlotMask = kSlots - 1;
+    static_assert(kSlots > kRingSize, "a node keeps its slot while within the ring's reach");
+
+    static constexpr int kPadding = 8;  // bytes past the data that Extend may read
+
+    int End() const { return end_; }
+
+    // How far the bytes at q and p agree, from n (where they are known to
+    // agree up to) to at most limit.
+    int Extend(int q, int p, int n, int limit) const
+    {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        // Eight bytes at a time: the lowest set bit of the difference is in
+        // the first byte that differs.
+        while (n < limit) {
+            uint64_t a;
+            uint64_t b;
+            std::memcpy(&a, &buffer_[q + n], 8);
+            std::memcpy(&b, &buffer_[p + n], 8);
+            if (a != b)
+                return std::min(limit, n + __builtin_ctzll(a ^ b) / 8);
+            n += 8;
+        }
+        return limit;
+#else
+        while (n < limit && buffer_[q + n] == buffer_[p + n])
+            ++n;
+        return n;
+#endif
+    }
+
     uint32_t Hash(int p) const
     {
         uint32_t v = buffer_[p] << 16 | buffer_[p + 1] << 8 | buffer_[p + 2];
@@ -143,16 +212,22 @@ private:
     }
 
     Bytes buffer_;
-    std::vector<int> head_;
-    std::vector<int> prev_;
+    int end_;
+    std::vector<int> head_;     // newest position of each hash, the root of its tree
+    std::vector<int> smaller_;  // per slot: the root of the node's lower subtree
+    std::vector<int> greater_;  // per slot: the root of its upper subtree
 };
 
 // Items' first bits, with whether each is a match, for the marker search.
+// Eight bytes each, as incompressible data has one per byte: a member holds
+// at most 16 MB and no item takes 32 bits a byte, so bit positions stay
+// below 2^29.
 struct Item {
-    size_t bit;
-    size_t dataPosition;
-    bool match;
+    uint32_t bit;
+    uint32_t dataPosition : 31;
+    uint32_t match : 1;
 };
+static_assert(sizeof(Item) == 8, "items stay small");
 
 // Optimal parsing a block at a time: the cheapest path through the block's
 // literals and matches, priced with the code lengths of the tree as it stands
@@ -162,11 +237,16 @@ Bytes Encode(const Bytes& data, const std::vector<bool>* noMatchAt, std::vector<
     uint32_t size = static_cast<uint32_t>(data.size());
     Bytes out = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
                  static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
+    out.reserve(4 + data.size() + data.size() / 8 + 8);  // literals' codes, 9 bits at most in a fresh tree
     Encoder enc(out);
     MatchFinder finder(data);
+    if (items)
+        items->reserve(data.size());  // at most one item per byte
     const int n = static_cast<int>(data.size());
 
-    std::vector<std::vector<Match>> found(kParseBlock);
+    std::vector<Match> found;                 // the block's matches, position after position
+    std::vector<int> firstFound(kParseBlock + 1);  // where each position's matches start in found
+    std::vector<Match> skipped;
     std::vector<uint32_t> cost(kParseBlock + 1);
     std::vector<Match> step(kParseBlock + 1);  // the item that reaches each position
     std::vector<Match> path;
@@ -176,14 +256,15 @@ Bytes Encode(const Bytes& data, const std::vector<bool>* noMatchAt, std::vector<
         const int length = std::min(kParseBlock, n - start);
         for (int s = 0; s < kSymbolCount; ++s)
             symbolCost[s] = enc.SymbolCost(s);
+        found.clear();
         for (int k = 0; k < length; ++k) {
             int i = start + k;
-            if (noMatchAt && (*noMatchAt)[i])
-                found[k].clear();
-            else
-                finder.FindAll(kStartPosition + i, found[k]);
-            finder.Insert(kStartPosition + i);
+            firstFound[k] = static_cast<int>(found.size());
+            // A forbidden match still has its position join the trees.
+            skipped.clear();
+            finder.FindAndInsert(kStartPosition + i, noMatchAt && (*noMatchAt)[i] ? skipped : found);
         }
+        firstFound[length] = static_cast<int>(found.size());
 
         std::fill(cost.begin(), cost.begin() + length + 1, UINT32_MAX);
         cost[0] = 0;
@@ -194,7 +275,8 @@ Bytes Encode(const Bytes& data, const std::vector<bool>* noMatchAt, std::vector<
                 step[k + 1] = {1, 0};
             }
             int shorter = kShortestMatch - 1;
-            for (const Match& m : found[k]) {
+            for (int f = firstFound[k]; f < firstFound[k + 1]; ++f) {
+                const Match& m = found[f];
                 uint32_t offsetBits = OffsetCodeLength((m.distance - 1) >> kOffsetLowBits) + kOffsetLowBits;
                 for (int l = shorter + 1; l <= std::min(m.length, length - k); ++l) {
                     uint32_t c = cost[k] + symbolCost[MatchSymbol(l)] + offsetBits;
@@ -214,7 +296,7 @@ Bytes Encode(const Bytes& data, const std::vector<bool>* noMatchAt, std::vector<
         for (auto it = path.rbegin(); it != path.rend(); ++it) {
             bool match = it->distance != 0;
             if (items)
-                items->push_back({enc.bits.Position(), static_cast<size_t>(i), match});
+                items->push_back({static_cast<uint32_t>(enc.bits.Position()), static_cast<uint32_t>(i), match});
             if (match) {
                 enc.PutSymbol(MatchSymbol(it->length));
                 enc.PutOffset(it->distance - 1);

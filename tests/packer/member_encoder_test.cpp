@@ -120,6 +120,64 @@ TEST(MemberEncoder, CompressesTextAndRuns)
     EXPECT_LT(EncodeMemberStream(Bytes(100000, 0)).size(), 2500u);  // about 10 bits per 60-byte match
 }
 
+// Random bytes in which no three bytes repeat, so that the only matches are
+// the ones a case puts there.
+Bytes Unrepeated(size_t size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<bool> seen(1 << 24);
+    Bytes b;
+    while (b.size() < size) {
+        uint8_t x = static_cast<uint8_t>(random());
+        size_t n = b.size();
+        if (x == ' ' || (n >= 2 && seen[b[n - 2] << 16 | b[n - 1] << 8 | x]))
+            continue;
+        if (n >= 2)
+            seen[b[n - 2] << 16 | b[n - 1] << 8 | x] = true;
+        b.push_back(x);
+    }
+    return b;
+}
+
+TEST(MemberEncoder, TakesEveryMatchWithinTheRingsReachAndNoneBeyond)
+{
+    // A block of unrepeated bytes comes again `distance` bytes later, among
+    // other unrepeated bytes; the same data with a fresh block in its place
+    // has nothing to match. A match saves about 7 bits a byte.
+    struct Case {
+        const char* name;
+        size_t distance;
+        size_t block;
+        bool reachable;
+    };
+    const Case cases[] = {
+        {"next to itself", 60, 60, true},
+        {"a longest match at the farthest offset", 4096, 60, true},
+        {"two longest matches' worth at the farthest offset", 4096, 120, true},
+        {"one byte beyond the ring's reach", 4097, 60, false},
+        {"well beyond it", 6000, 60, false},
+    };
+    for (const Case& c : cases) {
+        Bytes unique = Unrepeated(2 * c.distance + c.block + 200, 7);
+        Bytes data(unique.begin(), unique.begin() + c.distance + c.block + 100);
+        Bytes without = data;
+        std::copy(data.begin() + 50, data.begin() + 50 + c.block, data.begin() + 50 + c.distance);
+        std::copy(unique.end() - c.block, unique.end(), without.begin() + 50 + c.distance);
+        Bytes stream;
+        std::string error;
+        ASSERT_TRUE(EncodeMember(data, &stream, &error)) << c.name << ": " << error;
+        RecordingSink sink;
+        bool ok = false;
+        EXPECT_TRUE(DecodeBytes(stream, sink, &ok) == data) << c.name;
+        long saved = static_cast<long>(EncodeMemberStream(without).size()) -
+                     static_cast<long>(EncodeMemberStream(data).size());
+        if (c.reachable)
+            EXPECT_GE(saved, static_cast<long>(c.block * 7 / 8) - 3) << c.name;
+        else
+            EXPECT_LE(saved, 1) << c.name;
+    }
+}
+
 TEST(MemberEncoder, RefusesEmptyData)
 {
     Bytes stream;
