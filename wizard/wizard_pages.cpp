@@ -81,6 +81,16 @@ void InvalidateControl(HWND dialog, int id)
     InvalidateRect(dialog, &area, TRUE);
 }
 
+void FocusControl(HWND dialog, int id)
+{
+    // Through the dialog manager, not SetFocus: it also moves the default
+    // along (a focused push button becomes the default one; elsewhere the
+    // dialog's own default comes back), so Enter presses the button that has
+    // the focus. Sent, not posted: the focus is in place when the caller
+    // goes on (ShowPage's page is complete when it returns).
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+}
+
 void InitWizard(HWND dialog)
 {
     wizardDialog = dialog;
@@ -190,7 +200,7 @@ void ShowPage(HWND dialog, int page)
     SetControl(dialog, IDOK, row.nextText != nullptr, row.nextEnabled);
     SetDlgItemTextA(dialog, IDCANCEL, row.cancelText);
     SetControl(dialog, IDCANCEL, true, true);
-    SetFocus(GetDlgItem(dialog, row.focus));
+    FocusControl(dialog, row.focus);
     UpdateWindow(dialog);
 }
 

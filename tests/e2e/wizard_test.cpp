@@ -27,15 +27,27 @@ struct PageRow {
     bool button1Shown, button1Enabled;
     const char* button2;
     int focusId;
+    int defaultId;  // the button Enter presses: the focused one, else button 1
 };
 
 constexpr PageRow kRows[] = {
-    {"Welcome", kWelcome, 130, "&Next >", true, true, "Cancel", 1},
-    {"License", kLicense, 140, "&Yes", true, true, "&No", 141},
-    {"Options", kOptions, 150, "&Install", true, true, "Cancel", 1},
-    {"Progress", kProgress, 170, "&Install", true, false, "Abort", 2},
-    {"Finish", kFinish, 180, nullptr, false, false, "&Finish", 2},
+    {"Welcome", kWelcome, 130, "&Next >", true, true, "Cancel", 1, 1},
+    {"License", kLicense, 140, "&Yes", true, true, "&No", 141, 1},
+    {"Options", kOptions, 150, "&Install", true, true, "Cancel", 1, 1},
+    {"Progress", kProgress, 170, "&Install", true, false, "Abort", 2, 2},
+    {"Finish", kFinish, 180, nullptr, false, false, "&Finish", 2, 2},
 };
+
+// Which of buttons 1 and 2 carries the default style, as the dialog manager
+// set it; 0 for neither, 3 for both.
+int DefaultButtons(HWND wizard)
+{
+    int found = 0;
+    for (int id : {1, 2})
+        if ((GetWindowLongA(GetDlgItem(wizard, id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            found |= id;
+    return found;
+}
 
 std::string Flag(bool b)
 {
@@ -89,6 +101,9 @@ std::string CheckRow(HWND wizard, const PageRow& row, bool withFocus = true)
         int focusId = GetDlgCtrlID(FocusOf(wizard));
         faults += "focus on control " + std::to_string(focusId) + ", not " + std::to_string(row.focusId) + "\n";
     }
+    if (withFocus && DefaultButtons(wizard) != row.defaultId)
+        faults += "default buttons " + std::to_string(DefaultButtons(wizard)) + ", not " +
+                  std::to_string(row.defaultId) + "\n";
     return faults;
 }
 
@@ -127,6 +142,7 @@ TEST_F(Wizard, EveryPageShowsItsRow)
     ASSERT_TRUE(run.WaitPage(kProgress));
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(w) == GetDlgItem(w, 2); }))
         << "page Progress: focus on control " << GetDlgCtrlID(FocusOf(w));
+    EXPECT_EQ(DefaultButtons(w), kRows[kProgress].defaultId) << "page Progress: default buttons";
     Click(w, IDCANCEL);
     MessageBoxSeen question;
     ASSERT_TRUE(WaitMessageBox(run.process.id, 5000, &question)) << "no abort question";
