@@ -20,6 +20,9 @@ type_keys() {
   local caption=$1 typed=$2 window out
   window=$(DISPLAY=$display xdotool search --onlyvisible --name "^${caption}\$" 2>/dev/null | head -n 1)
   if [ -z "$window" ]; then echo "no window captioned \"$caption\" on $display"; return; fi
+  # No window manager runs on the test display, and windowactivate asks one
+  # (it fails there); windowfocus gives the window the X input focus, which
+  # Wine takes as the user activating it.
   # shellcheck disable=SC2086 # the keys are separate words
   if out=$(DISPLAY=$display xdotool windowfocus --sync "$window" key --clearmodifiers $typed 2>&1); then
     echo ok
