@@ -130,10 +130,11 @@ namespace {
 void OnPickerShown(HWND picker)
 {
     vorn::SyncFolderEdit(picker);
+    // The dialog manager selects the whole folder as it gives the focus;
+    // taking the selection away leaves the caret at the end, and the end is
+    // scrolled into view.
     vorn::FocusControl(picker, IDC_PICKER_FOLDER);
     HWND edit = GetDlgItem(picker, IDC_PICKER_FOLDER);
-    // The caret at the end, nothing selected, the end scrolled into view.
-    SendMessageA(edit, EM_SETSEL, 0, -1);
     SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
     SendMessageA(edit, EM_SCROLLCARET, 0, 0);
     vorn::CentreOnDesktop(picker);

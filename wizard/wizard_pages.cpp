@@ -88,7 +88,13 @@ void FocusControl(HWND dialog, int id)
     // dialog's own default comes back), so Enter presses the button that has
     // the focus. Sent, not posted: the focus is in place when the caller
     // goes on (ShowPage's page is complete when it returns).
-    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+    HWND control = GetDlgItem(dialog, id);
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    // It also selects all of an edit control's text, which scrolls the
+    // licence to its end; the licence is shown from its beginning with
+    // nothing selected.
+    if (id == IDC_LICENCE_TEXT)
+        SendMessageA(control, EM_SETSEL, 0, 0);
 }
 
 void InitWizard(HWND dialog)

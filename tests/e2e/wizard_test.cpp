@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "tests/e2e/driver/outcome.h"
 #include "tests/e2e/driver/scenario.h"
@@ -47,6 +48,14 @@ int DefaultButtons(HWND wizard)
         if ((GetWindowLongA(GetDlgItem(wizard, id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
             found |= id;
     return found;
+}
+
+// An edit control's selection: its start and end.
+std::pair<int, int> Selection(HWND dialog, int id)
+{
+    DWORD_PTR selection = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kSettleMs, &selection);
+    return {LOWORD(selection), HIWORD(selection)};
 }
 
 std::string Flag(bool b)
@@ -322,6 +331,9 @@ TEST_F(Wizard, EnterOnWelcomeOpensTheLicenceWithItsText)
     PressKey(w, VK_RETURN);
     ASSERT_TRUE(run.WaitPage(kLicense));
     EXPECT_EQ(FocusOf(w), GetDlgItem(w, 141)) << "focus in the licence text";
+    // Shown from its first line, nothing selected, the caret at its start.
+    EXPECT_EQ(Selection(w, 141), std::make_pair(0, 0)) << "the licence's selection";
+    EXPECT_EQ(SendMessageA(GetDlgItem(w, 141), EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "the licence's first line shown";
     Click(w, IDCANCEL);  // "&No"
     EXPECT_EQ(run.WaitExit(), 0);
 }
@@ -442,6 +454,7 @@ TEST_F(Wizard, FolderPickerProposesAndReturnsTheChoice)
     ASSERT_TRUE(picker);
     EXPECT_TRUE(WaitUntil([&] { return ItemText(picker, 102) == "c:\\vorn"; }))
         << "proposal at the root: " << ItemText(picker, 102);
+    EXPECT_EQ(Selection(picker, 102), std::make_pair(7, 7)) << "the caret at the proposal's end, nothing selected";
 
     struct Move {
         const char* into;
