@@ -165,6 +165,24 @@ TEST_F(Wizard, EveryPageShowsItsRow)
     EXPECT_EQ(run.WaitExit(), 0);
 }
 
+// The prefix's fonts as the wizard is drawn with them: its own font, MS Sans
+// Serif, and Marlett, whose glyphs are the caption's buttons. Without them
+// Wine draws with a stand-in (the close button reads "r", lines run long).
+TEST(WineFonts, TheDialogFontAndTheCaptionSymbolsAreThere)
+{
+    for (const char* face : {"MS Sans Serif", "Marlett"}) {
+        HDC dc = GetDC(nullptr);
+        HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
+        HGDIOBJ old = SelectObject(dc, font);
+        char used[LF_FACESIZE] = "";
+        GetTextFaceA(dc, sizeof used, used);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        ReleaseDC(nullptr, dc);
+        EXPECT_STREQ(used, face) << "asked for " << face;
+    }
+}
+
 TEST_F(Wizard, StartsCentredWithTextsAndDefaults)
 {
     Start();
