@@ -3,9 +3,9 @@
 # cannot start xdotool, so this script types for them on the test's X
 # display: the program writes "<n>.request" into the handshake folder it is
 # given as --keys DIR (first line the caption of the window to type into,
-# second line the keys in xdotool's names), and this script activates that
-# window, types the keys as a person would and answers "<n>.done" with "ok"
-# or what went wrong.
+# second line the keys in xdotool's names), and this script gives that
+# window the focus, types the keys as a person would and answers "<n>.done"
+# with "ok" or what went wrong.
 #   with-real-keys.sh PROGRAM.exe [ARGS...]
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)/wine
