@@ -11,6 +11,7 @@
 #include "common/process_handles.h"
 #include "package/member_path.h"
 #include "resources/resource_ids.h"
+#include "wizard/wizard_pages.h"
 #include "wizard/wizard_state.h"
 
 namespace vorn {
@@ -129,10 +130,11 @@ namespace {
 void OnPickerShown(HWND picker)
 {
     vorn::SyncFolderEdit(picker);
+    // The dialog manager selects the whole folder as it gives the focus;
+    // taking the selection away leaves the caret at the end, and the end is
+    // scrolled into view.
+    vorn::FocusControl(picker, IDC_PICKER_FOLDER);
     HWND edit = GetDlgItem(picker, IDC_PICKER_FOLDER);
-    SetFocus(edit);
-    // The caret at the end, nothing selected, the end scrolled into view.
-    SendMessageA(edit, EM_SETSEL, 0, -1);
     SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
     SendMessageA(edit, EM_SCROLLCARET, 0, 0);
     vorn::CentreOnDesktop(picker);

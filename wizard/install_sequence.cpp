@@ -80,7 +80,7 @@ void RunInstall(HWND dialog)
         ShowPage(dialog, Options);  // box [1] has been shown
         return;
     }
-    SetFocus(GetDlgItem(dialog, IDCANCEL));
+    FocusControl(dialog, IDCANCEL);
     if (OpenPackage(wizardState.packageCrc))
         PostPumpStep(dialog);
     else

@@ -17,7 +17,7 @@ void OnShowWindow(HWND dialog)
 {
     // On every show-window notification, shown or hidden.
     CentreOnDesktop(dialog);
-    SetFocus(GetDlgItem(dialog, IDOK));
+    FocusControl(dialog, IDOK);
 }
 
 INT_PTR OnCommand(HWND dialog, int id)

@@ -81,6 +81,22 @@ void InvalidateControl(HWND dialog, int id)
     InvalidateRect(dialog, &area, TRUE);
 }
 
+void FocusControl(HWND dialog, int id)
+{
+    // Through the dialog manager, not SetFocus: it also moves the default
+    // along (a focused push button becomes the default one; elsewhere the
+    // dialog's own default comes back), so Enter presses the button that has
+    // the focus. Sent, not posted: the focus is in place when the caller
+    // goes on (ShowPage's page is complete when it returns).
+    HWND control = GetDlgItem(dialog, id);
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    // It also selects all of an edit control's text, which scrolls the
+    // licence to its end; the licence is shown from its beginning with
+    // nothing selected.
+    if (id == IDC_LICENCE_TEXT)
+        SendMessageA(control, EM_SETSEL, 0, 0);
+}
+
 void InitWizard(HWND dialog)
 {
     wizardDialog = dialog;
@@ -190,7 +206,7 @@ void ShowPage(HWND dialog, int page)
     SetControl(dialog, IDOK, row.nextText != nullptr, row.nextEnabled);
     SetDlgItemTextA(dialog, IDCANCEL, row.cancelText);
     SetControl(dialog, IDCANCEL, true, true);
-    SetFocus(GetDlgItem(dialog, row.focus));
+    FocusControl(dialog, row.focus);
     UpdateWindow(dialog);
 }
 

@@ -13,6 +13,10 @@ void MoveGroupIntoPlace(HWND dialog, int firstId);
 void ShowControlRun(HWND dialog, int firstId, int show);
 void LoadWizardTexts(HWND dialog);
 
+// Moves the focus to a control of the dialog as Tab would, so that a focused
+// push button is also the default one.
+void FocusControl(HWND dialog, int id);
+
 // Invalidates, with background erase, the dialog area under a control.
 void InvalidateControl(HWND dialog, int id);
 

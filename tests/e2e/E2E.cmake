@@ -1,5 +1,5 @@
 # Targets of the end-to-end tests (included from tests/CMakeLists.txt, which
-# registers the tests): the driver library, the two test programs, the
+# registers the tests): the driver library, the three test programs, the
 # planted-library stand-ins, the large-package and the signed installers, the
 # timing benchmark and the screenshot tour.
 include(${CMAKE_CURRENT_LIST_DIR}/BigInstaller.cmake)
@@ -10,6 +10,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/SignedInstaller.cmake)
 add_library(vorn_e2e_driver STATIC
   e2e/driver/outcome.cpp
   e2e/driver/scenario.cpp
+  e2e/driver/real_keys.cpp
   e2e/driver/window_driver.cpp
   e2e/driver/wizard_reference.cpp)
 target_link_libraries(vorn_e2e_driver PUBLIC vorn_test_support user32 gdi32 advapi32)
@@ -21,7 +22,7 @@ set_target_properties(e2e_ctl3d_probe PROPERTIES OUTPUT_NAME Ctl3d32 PREFIX "" S
 target_link_options(e2e_ctl3d_probe PRIVATE -Wl,--kill-at)
 add_executable(e2e_ctl3d_loader WIN32 e2e/ctl3d/ctl3d_loader.cpp)
 
-foreach(program e2e_wizard_tests e2e_install_tests)
+foreach(program e2e_wizard_tests e2e_install_tests e2e_keyboard_tests)
   string(REPLACE "e2e_" "" source ${program})
   string(REPLACE "_tests" "_test.cpp" source ${source})
   add_executable(${program} e2e/e2e_main.cpp e2e/${source})

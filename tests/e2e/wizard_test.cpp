@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "tests/e2e/driver/outcome.h"
 #include "tests/e2e/driver/scenario.h"
@@ -27,15 +28,35 @@ struct PageRow {
     bool button1Shown, button1Enabled;
     const char* button2;
     int focusId;
+    int defaultId;  // the button Enter presses: the focused one, else button 1
 };
 
 constexpr PageRow kRows[] = {
-    {"Welcome", kWelcome, 130, "&Next >", true, true, "Cancel", 1},
-    {"License", kLicense, 140, "&Yes", true, true, "&No", 141},
-    {"Options", kOptions, 150, "&Install", true, true, "Cancel", 1},
-    {"Progress", kProgress, 170, "&Install", true, false, "Abort", 2},
-    {"Finish", kFinish, 180, nullptr, false, false, "&Finish", 2},
+    {"Welcome", kWelcome, 130, "&Next >", true, true, "Cancel", 1, 1},
+    {"License", kLicense, 140, "&Yes", true, true, "&No", 141, 1},
+    {"Options", kOptions, 150, "&Install", true, true, "Cancel", 1, 1},
+    {"Progress", kProgress, 170, "&Install", true, false, "Abort", 2, 2},
+    {"Finish", kFinish, 180, nullptr, false, false, "&Finish", 2, 2},
 };
+
+// Which of buttons 1 and 2 carries the default style, as the dialog manager
+// set it; 0 for neither, 3 for both.
+int DefaultButtons(HWND wizard)
+{
+    int found = 0;
+    for (int id : {1, 2})
+        if ((GetWindowLongA(GetDlgItem(wizard, id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            found |= id;
+    return found;
+}
+
+// An edit control's selection: its start and end.
+std::pair<int, int> Selection(HWND dialog, int id)
+{
+    DWORD_PTR selection = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kSettleMs, &selection);
+    return {LOWORD(selection), HIWORD(selection)};
+}
 
 std::string Flag(bool b)
 {
@@ -89,6 +110,9 @@ std::string CheckRow(HWND wizard, const PageRow& row, bool withFocus = true)
         int focusId = GetDlgCtrlID(FocusOf(wizard));
         faults += "focus on control " + std::to_string(focusId) + ", not " + std::to_string(row.focusId) + "\n";
     }
+    if (withFocus && DefaultButtons(wizard) != row.defaultId)
+        faults += "default buttons " + std::to_string(DefaultButtons(wizard)) + ", not " +
+                  std::to_string(row.defaultId) + "\n";
     return faults;
 }
 
@@ -127,6 +151,7 @@ TEST_F(Wizard, EveryPageShowsItsRow)
     ASSERT_TRUE(run.WaitPage(kProgress));
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(w) == GetDlgItem(w, 2); }))
         << "page Progress: focus on control " << GetDlgCtrlID(FocusOf(w));
+    EXPECT_EQ(DefaultButtons(w), kRows[kProgress].defaultId) << "page Progress: default buttons";
     Click(w, IDCANCEL);
     MessageBoxSeen question;
     ASSERT_TRUE(WaitMessageBox(run.process.id, 5000, &question)) << "no abort question";
@@ -138,6 +163,24 @@ TEST_F(Wizard, EveryPageShowsItsRow)
     EXPECT_EQ(CheckRow(w, kRows[kFinish]), "") << "page Finish";
     Click(w, IDCANCEL);
     EXPECT_EQ(run.WaitExit(), 0);
+}
+
+// The prefix's fonts as the wizard is drawn with them: its own font, MS Sans
+// Serif, and Marlett, whose glyphs are the caption's buttons. Without them
+// Wine draws with a stand-in (the close button reads "r", lines run long).
+TEST(WineFonts, TheDialogFontAndTheCaptionSymbolsAreThere)
+{
+    for (const char* face : {"MS Sans Serif", "Marlett"}) {
+        HDC dc = GetDC(nullptr);
+        HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
+        HGDIOBJ old = SelectObject(dc, font);
+        char used[LF_FACESIZE] = "";
+        GetTextFaceA(dc, sizeof used, used);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        ReleaseDC(nullptr, dc);
+        EXPECT_STREQ(used, face) << "asked for " << face;
+    }
 }
 
 TEST_F(Wizard, StartsCentredWithTextsAndDefaults)
@@ -306,6 +349,9 @@ TEST_F(Wizard, EnterOnWelcomeOpensTheLicenceWithItsText)
     PressKey(w, VK_RETURN);
     ASSERT_TRUE(run.WaitPage(kLicense));
     EXPECT_EQ(FocusOf(w), GetDlgItem(w, 141)) << "focus in the licence text";
+    // Shown from its first line, nothing selected, the caret at its start.
+    EXPECT_EQ(Selection(w, 141), std::make_pair(0, 0)) << "the licence's selection";
+    EXPECT_EQ(SendMessageA(GetDlgItem(w, 141), EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "the licence's first line shown";
     Click(w, IDCANCEL);  // "&No"
     EXPECT_EQ(run.WaitExit(), 0);
 }
@@ -426,6 +472,7 @@ TEST_F(Wizard, FolderPickerProposesAndReturnsTheChoice)
     ASSERT_TRUE(picker);
     EXPECT_TRUE(WaitUntil([&] { return ItemText(picker, 102) == "c:\\vorn"; }))
         << "proposal at the root: " << ItemText(picker, 102);
+    EXPECT_EQ(Selection(picker, 102), std::make_pair(7, 7)) << "the caret at the proposal's end, nothing selected";
 
     struct Move {
         const char* into;

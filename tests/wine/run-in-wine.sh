@@ -31,13 +31,29 @@ start_display() {
   echo "run-in-wine: no free X display" >&2; exit 1
 }
 
+# Wine's own fonts (package fonts-wine): Marlett, whose glyphs are the
+# caption's buttons, MS Sans Serif, the dialogs' font, and the other fonts a
+# Windows system has. This Wine looks for fonts only in the prefix's Fonts
+# folder and in fontconfig's folders, and wineboot leaves that folder empty,
+# so without these links the caption's close button shows the letter "r" and
+# the dialogs' text is drawn in a fontconfig stand-in with other widths.
+link_wine_fonts() {
+  local from=/usr/share/wine/fonts to=$WINEPREFIX/drive_c/windows/Fonts f
+  [ -d "$from" ] || { echo "run-in-wine: $from is missing (package fonts-wine)" >&2; return 0; }
+  mkdir -p "$to"
+  for f in "$from"/*; do
+    [ -e "$to/${f##*/}" ] || ln -s "$f" "$to/${f##*/}"
+  done
+}
+
 make_prefix() {
-  [ -f "$WINEPREFIX/.vorn-ready" ] && return
+  if [ -f "$WINEPREFIX/.vorn-ready" ]; then link_wine_fonts; return; fi
   rm -rf "$WINEPREFIX"
   timeout 300 "$loader" wineboot -i >"$root/wineboot.log" 2>&1 9>&- || { cat "$root/wineboot.log" >&2; exit 1; }
   # Without a window manager every window close costs seconds.
   "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 9>&-
   timeout 60 "$server" -w 9>&- || true
+  link_wine_fonts
   touch "$WINEPREFIX/.vorn-ready"
 }
 

@@ -31,6 +31,7 @@ bool ReadInputs(int argc, char** argv, std::string* missing)
         {"--big-installer", &inputs.bigInstaller}, {"--big-payload", &inputs.bigPayload},
         {"--ctl3d-probe", &inputs.ctl3dProbe},     {"--ctl3d-loader", &inputs.ctl3dLoader},
         {"--licence", &inputs.licence},           {"--signed-installer", &inputs.signedInstaller},
+        {"--keys", &inputs.keys},
     };
     for (int i = 1; i + 1 < argc; ++i)
         for (Option& o : options)

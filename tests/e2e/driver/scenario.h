@@ -30,6 +30,7 @@ struct Inputs {
     std::string ctl3dProbe;    // the recording stand-in "Ctl3d32.dll"
     std::string ctl3dLoader;   // a plain LoadLibraryA("Ctl3d32.dll") program
     std::string licence;       // the licence text the installer carries
+    std::string keys;          // handshake folder of the real-key typist (with-real-keys.sh)
 };
 extern Inputs inputs;
 
