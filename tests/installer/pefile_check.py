@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Installers made by the packer, read with an independent PE reader
-(Debian's python3-pefile): no warnings, a correct checksum, the machine,
-exactly the three exports, version information whose PackageCRC32 is the
-package's CRC, raw-data resource 4 the package (the given file, or - for any
-sound package) and raw-data resource 5 its CRC, four bytes little-endian.
+(Debian's python3-pefile): no warnings, a correct checksum and image size,
+sections in whole file-alignment units, the machine, exactly the three
+exports, version information whose PackageCRC32 is the package's CRC,
+raw-data resource 4 the package (the given file, or - for any sound
+package) and raw-data resource 5 its CRC, four bytes little-endian.
 
   pefile_check.py i386|x86-64 INSTALLER PACKAGE|- [INSTALLER PACKAGE|- ...]
 """
@@ -69,6 +70,16 @@ def check(machine, installer, package_file):
     faults += ["pefile warns: " + w for w in pe.get_warnings()]
     if not pe.verify_checksum():
         faults.append("checksum 0x%08X, not 0x%08X" % (pe.OPTIONAL_HEADER.CheckSum, pe.generate_checksum()))
+    # The image's own bookkeeping, which the packer keeps when it grows the
+    # last section: the image size, and whole file-alignment units.
+    header = pe.OPTIONAL_HEADER
+    last = max(pe.sections, key=lambda s: s.VirtualAddress)
+    image_size = -(-(last.VirtualAddress + last.Misc_VirtualSize) // header.SectionAlignment) * header.SectionAlignment
+    if header.SizeOfImage != image_size:
+        faults.append("SizeOfImage 0x%X, not 0x%X" % (header.SizeOfImage, image_size))
+    for section in pe.sections:
+        if section.SizeOfRawData % header.FileAlignment:
+            faults.append("section %r not in whole file-alignment units" % section.Name)
     if pe.FILE_HEADER.Machine != MACHINES[machine]:
         faults.append("machine 0x%X, not %s" % (pe.FILE_HEADER.Machine, machine))
     exports = []

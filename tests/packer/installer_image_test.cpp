@@ -5,6 +5,8 @@
 // independent PE reader.)
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +15,7 @@
 
 #include "package/crc32.h"
 #include "packer/installer_image.h"
+#include "packer/package_writer.h"
 #include "packer/pe_image.h"
 #include "packer/stub_location.h"
 #include "tests/support/package_members.h"
@@ -191,6 +194,67 @@ TEST_F(InstallerImage, PackageInCrcInEverythingElseKept)
         EXPECT_TRUE(ahead == Bytes(Stub().begin(), Stub().begin() + static_cast<ptrdiff_t>(packageAt)))
             << "a byte ahead of the package changed that the writer has no business changing";
     }
+}
+
+// The packer's verify compares both CRCs an installer carries: the installer
+// made with the package's CRC passes; with another CRC in its slot alone, or
+// in its version information alone, it is refused, saying which.
+TEST_F(InstallerImage, VerifyComparesBothCarriedCrcs)
+{
+    const uint32_t crc = MemberCrc(DemoPackage());
+    Bytes installer;
+    std::string error;
+    ASSERT_TRUE(MakeInstaller(Stub(), DemoPackage(), crc, &installer, &error)) << error;
+    Image made;
+    ASSERT_TRUE(Read(installer, &made));
+    size_t slotAt = 0;
+    for (const ResourceData& d : made.tree.data) {
+        if (d.type == kRawDataType && d.name == kCrcSlotId) {
+            ASSERT_TRUE(FileOffset(*made.tree.section, d.rva, d.size, &slotAt));
+        }
+    }
+    char digits[9];
+    snprintf(digits, sizeof digits, "%08X", crc);
+    const Bytes text = {static_cast<uint8_t>(digits[0]), 0, static_cast<uint8_t>(digits[1]), 0,
+                        static_cast<uint8_t>(digits[2]), 0, static_cast<uint8_t>(digits[3]), 0};
+    const size_t textAt = static_cast<size_t>(
+        std::search(installer.begin() + static_cast<ptrdiff_t>(slotAt), installer.end(), text.begin(), text.end()) -
+        installer.begin());
+    ASSERT_GT(slotAt, 0u);
+    ASSERT_LT(textAt, installer.size());
+
+    char path[] = "/tmp/vorn-installer-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    const struct {
+        const char* name;
+        size_t at;        // the byte changed, or 0 for none
+        const char* fault;  // in the refusal, or null for a pass
+    } cases[] = {
+        {"as made", 0, nullptr},
+        {"another CRC in the slot", slotAt, "in the installer's CRC slot"},
+        {"another CRC in the version information", textAt, "the installer carries"},
+    };
+    for (const auto& c : cases) {
+        Bytes copy = installer;
+        if (c.at)
+            copy[c.at] ^= 0x01;
+        FILE* f = fopen(path, "wb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(fwrite(copy.data(), 1, copy.size(), f), copy.size());
+        ASSERT_EQ(fclose(f), 0);
+        CheckedPackage checked;
+        error.clear();
+        const bool sound = CheckPackageFile(path, &checked, &error);
+        EXPECT_EQ(sound, c.fault == nullptr) << c.name << ": " << error;
+        if (c.fault) {
+            EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
+        } else {
+            EXPECT_TRUE(checked.carriesCrc && checked.carriesCrcSlot && checked.slotCrc == crc) << c.name;
+        }
+    }
+    unlink(path);
 }
 
 TEST(ImageChecksum, SumsWordsWithCarryAndAddsTheLength)
