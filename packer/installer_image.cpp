@@ -196,7 +196,7 @@ bool MakeInstaller(const Bytes& stub, const Bytes& package, uint32_t crc, Bytes*
     Write32(out, s.sectionHeaderAt + 16, rawSize);     // SizeOfRawData
     Write32(out, s.resourceSizeAt, Read32(out, s.resourceSizeAt) + shift);
     Write32(out, s.sizeOfImageAt, RoundUp(s.sectionRva + virtualSize, s.sectionAlignment));
-    // The sum of the initialized data sections' file sizes, of which this is one.
+    // A sum of file sizes that counts this section: it grows as the section's does.
     Write32(out, s.initializedDataAt, Read32(out, s.initializedDataAt) + (rawSize - s.sectionRawSize));
     Write32(out, s.packageEntryAt + 4, packageSize);
     for (size_t entry : s.entriesBehind)
