@@ -1,25 +1,28 @@
 #!/usr/bin/env bash
-# Where the installer's bytes go (a benchmark-style report, not a test): the
-# installer's size, the package it carries, the stub (everything else), the
-# file bytes of each section, and the largest contributors to the code and
-# data by input object, read from the link map the build writes beside the
-# installer.
+# Where the installer stub's bytes go (a benchmark-style report, not a test):
+# the stub's size (the installer's code and resources with an empty package
+# slot, the same for every package), the demo installer made from it and the
+# package it carries, the file bytes of each of the stub's sections, and the
+# largest contributors to the code and data by input object, read from the
+# link map the build writes beside the stub.
 #   bench/stub_size.sh [BUILD_DIR [TREE]]      default: build windows
 set -eu
 build=${1:-build}
 tree=$build/${2:-windows}
-exe=$tree/vornsetup.exe
-map=$tree/vornsetup.map
-package=$tree/package/package.bin
-for f in "$exe" "$map" "$package"; do
+exe=$tree/vornstub.exe
+map=$tree/vornstub.map
+installer=$tree/vornsetup.exe
+for f in "$exe" "$map" "$installer"; do
   [ -f "$f" ] || { echo "stub_size: $f is missing; build first (scripts/build.sh)" >&2; exit 1; }
 done
 objdump=$(sed -n 's/^CMAKE_OBJDUMP:FILEPATH=//p' "$tree/CMakeCache.txt")
 
 size=$(stat -c %s "$exe")
-packed=$(stat -c %s "$package")
-awk -v exe="$exe" -v size="$size" -v packed="$packed" 'BEGIN {
-  printf "%s: %d bytes, package %d, stub %d (%.1f KiB)\n\n", exe, size, packed, size - packed, (size - packed) / 1024 }'
+made=$(stat -c %s "$installer")
+awk -v exe="$exe" -v size="$size" -v installer="$installer" -v made="$made" 'BEGIN {
+  printf "%s: %d bytes (%.1f KiB)\n", exe, size, size / 1024
+  printf "%s: %d bytes, the stub and %d for the package (rounded up to the file alignment)\n\n",
+    installer, made, made - size }'
 
 # mawk has no strtonum: hexadecimal by hand.
 hex='function hex(s,   i, n) { sub(/^0x/, "", s); n = 0

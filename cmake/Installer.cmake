@@ -1,10 +1,21 @@
-# The installer: target `vorninstall`, written as <windows tree>/vornsetup.exe
-# (its full path is the cache variable VORN_INSTALLER). A PE32 GUI program
-# that carries the demo package as its last resource, RCDATA 4, exports
-# MainWndProc, FileHook and DdeCallback undecorated, is signed when
-# VORN_SIGN_PKCS12 is set, and is checked after linking: the packer's verify
-# must find the package intact behind the code and the other resources, with
-# the compiled-in CRC (and osslsigncode's verify the signature intact).
+# The installer stub and the installers made from it.
+#
+# The stub, target `vornstub`, written as <windows tree>/vornstub.exe (its
+# full path is the cache variable VORN_STUB): the installer's code and
+# resources linked once per tree, the same for every package. Its package
+# slot, raw-data resource 4, is empty; its CRC slot, raw-data resource 5,
+# holds 0, and its version information carries PackageCRC32 "00000000". The
+# resource section is the last in the image (cmake/stub-sections.ld), so
+# that `vornpack installer` can write a package into it by keeping every byte
+# ahead of the slot and moving only what lies behind.
+#
+# Every installer is made from the stub by `vornpack installer` from a payload
+# folder (no compile: changing a payload file only packs again), signed when
+# asked, and checked: the packer's verify must find the package intact behind
+# the code and the other resources, with the CRC the installer carries in its
+# CRC slot and its version information (and osslsigncode's verify the
+# signature intact). The demo installer is target `vorninstall`, written as
+# <windows tree>/vornsetup.exe (the cache variable VORN_INSTALLER).
 enable_language(RC)
 
 # The wizard: pages, destination folder and picker, progress bars, commands.
@@ -17,69 +28,68 @@ add_library(vornwizard STATIC
 target_link_libraries(vornwizard PUBLIC vornengine vornshell comdlg32 gdi32 user32)
 target_compile_options(vornwizard PRIVATE ${VORN_STUB_COMPILE_OPTIONS})
 
-# An installer that carries one package: the shell, which compiles in that
-# package's CRC, the resources with the package, and the wizard. Written as <folder>/vornsetup.exe, its generated resource
-# script in <folder>/installer/, signed after linking when a PKCS#12 file is
-# given (cmake/Signing.cmake), and checked after that.
-#   vorn_add_installer(<target> <folder> <package> <crc header> <target that makes them>
+set(rc ${CMAKE_SOURCE_DIR}/resources/installer.rc)
+add_executable(vornstub WIN32
+  shell/entry_point.cpp
+  shell/main_window.cpp
+  shell/startup.cpp
+  shell/winmain.cpp
+  ${rc})
+set_target_properties(vornstub PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
+  LINK_DEPENDS "${CMAKE_SOURCE_DIR}/shell/vornsetup.def;${CMAKE_SOURCE_DIR}/cmake/stub-sections.ld")
+target_include_directories(vornstub PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_compile_options(vornstub PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${VORN_STUB_COMPILE_OPTIONS}>)
+# The link map is for bench/stub_size.sh.
+target_link_options(vornstub PRIVATE ${VORN_STUB_LINK_OPTIONS} -Wl,-Map=${CMAKE_BINARY_DIR}/vornstub.map
+  -Wl,--kill-at ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
+target_link_libraries(vornstub PRIVATE vornwizard)
+set_property(SOURCE ${rc} TARGET_DIRECTORY vornstub APPEND PROPERTY OBJECT_DEPENDS
+  ${CMAKE_SOURCE_DIR}/resources/resource_ids.h ${CMAKE_SOURCE_DIR}/resources/vorn.ico
+  ${CMAKE_SOURCE_DIR}/resources/setup.ico ${CMAKE_SOURCE_DIR}/resources/licence.txt
+  ${CMAKE_SOURCE_DIR}/resources/version.rc)
+set(VORN_STUB ${CMAKE_BINARY_DIR}/vornstub.exe CACHE INTERNAL "")
+
+# An installer made from the stub: <output> packed from the payload folder
+# <payload>, which the files <payload stamps> (made by the targets
+# <payload targets>) say is complete; signed after packing when a PKCS#12
+# file is given (cmake/Signing.cmake), and checked after that.
+#   vorn_add_installer(<target> <output> <payload> PAYLOAD_STAMPS <file>... PAYLOAD_TARGETS <target>...
 #     [SIGN_PKCS12 <file> [SIGN_PASSWORD_FILE <file>] [SIGN_TIMESTAMP_URL <url>] [SIGN_CAFILE <file>]])
-function(vorn_add_installer target folder package crc_header maker)
-  cmake_parse_arguments(PARSE_ARGV 5 arg "" "SIGN_PKCS12;SIGN_PASSWORD_FILE;SIGN_TIMESTAMP_URL;SIGN_CAFILE" "")
-  set(gen ${folder}/installer)
-  # The package resource names the generated package, wherever the tree puts it.
-  file(CONFIGURE OUTPUT ${gen}/package_resource.rc
-    CONTENT "// Generated: the package, the installer's last resource.\nIDR_PACKAGE RCDATA \"${package}\"\n")
-
-  set(rc ${CMAKE_SOURCE_DIR}/resources/installer.rc)
-  add_executable(${target} WIN32
-    ${CMAKE_SOURCE_DIR}/shell/entry_point.cpp
-    ${CMAKE_SOURCE_DIR}/shell/main_window.cpp
-    ${CMAKE_SOURCE_DIR}/shell/startup.cpp
-    ${CMAKE_SOURCE_DIR}/shell/winmain.cpp
-    ${rc})
-  set_target_properties(${target} PROPERTIES
-    OUTPUT_NAME vornsetup
-    RUNTIME_OUTPUT_DIRECTORY ${folder}
-    LINK_DEPENDS "${CMAKE_SOURCE_DIR}/shell/vornsetup.def;${CMAKE_SOURCE_DIR}/cmake/stub-sections.ld")
-  # The shell and the resources include the package's CRC header (the
-  # wizard's package check gets the CRC from the shell; the version resource
-  # carries it too).
-  get_filename_component(crc_dir ${crc_header} DIRECTORY)
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/resources ${gen} ${crc_dir})
-  target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${VORN_STUB_COMPILE_OPTIONS}>)
-  # The link map is for bench/stub_size.sh.
-  target_link_options(${target} PRIVATE ${VORN_STUB_LINK_OPTIONS} -Wl,-Map=${folder}/vornsetup.map
-    -Wl,--kill-at ${CMAKE_SOURCE_DIR}/shell/vornsetup.def)
-  target_link_libraries(${target} PRIVATE vornwizard)
-  set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS
-    ${CMAKE_SOURCE_DIR}/resources/resource_ids.h ${CMAKE_SOURCE_DIR}/resources/vorn.ico
-    ${CMAKE_SOURCE_DIR}/resources/setup.ico ${CMAKE_SOURCE_DIR}/resources/licence.txt
-    ${CMAKE_SOURCE_DIR}/resources/version.rc
-    ${gen}/package_resource.rc ${package} ${crc_header})
-  add_dependencies(${target} ${maker})
-
+function(vorn_add_installer target output payload)
+  cmake_parse_arguments(PARSE_ARGV 3 arg "" "SIGN_PKCS12;SIGN_PASSWORD_FILE;SIGN_TIMESTAMP_URL;SIGN_CAFILE"
+    "PAYLOAD_STAMPS;PAYLOAD_TARGETS")
   set(sign "")
+  set(sign_depends "")
   set(check_signature "")
   if(arg_SIGN_PKCS12)
     find_program(VORN_OSSLSIGNCODE osslsigncode REQUIRED)
     find_program(VORN_OPENSSL openssl REQUIRED)
-    set(sign COMMAND ${CMAKE_COMMAND} -DOSSLSIGNCODE=${VORN_OSSLSIGNCODE} -DINSTALLER=$<TARGET_FILE:${target}>
+    set(sign COMMAND ${CMAKE_COMMAND} -DOSSLSIGNCODE=${VORN_OSSLSIGNCODE} -DINSTALLER=${output}
       -DPKCS12=${arg_SIGN_PKCS12} -DPASSWORD_FILE=${arg_SIGN_PASSWORD_FILE}
       "-DTIMESTAMP_URL=${arg_SIGN_TIMESTAMP_URL}" "-DDESCRIPTION=Vorn v5.82 32bit Installation"
       -P ${CMAKE_SOURCE_DIR}/cmake/SignInstaller.cmake)
     set(check_signature -DOSSLSIGNCODE=${VORN_OSSLSIGNCODE} -DOPENSSL=${VORN_OPENSSL} -DCAFILE=${arg_SIGN_CAFILE})
-    # A new certificate, password or signing script signs anew: the link runs again.
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${arg_SIGN_PKCS12} ${arg_SIGN_PASSWORD_FILE}
-      ${CMAKE_SOURCE_DIR}/cmake/SignInstaller.cmake)
+    # A new certificate, password or signing script signs anew.
+    set(sign_depends ${arg_SIGN_PKCS12} ${arg_SIGN_PASSWORD_FILE} ${CMAKE_SOURCE_DIR}/cmake/SignInstaller.cmake)
   endif()
-  add_custom_command(TARGET ${target} POST_BUILD
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${VORNPACK} installer ${payload} -o ${output} --stub ${VORN_STUB}
     ${sign}
-    COMMAND ${CMAKE_COMMAND} -DVORNPACK=${VORNPACK} -DINSTALLER=$<TARGET_FILE:${target}>
-      -DCRC_HEADER=${crc_header} ${check_signature} -P ${CMAKE_SOURCE_DIR}/cmake/VerifyInstaller.cmake
+    COMMAND ${CMAKE_COMMAND} -DVORNPACK=${VORNPACK} -DINSTALLER=${output} ${check_signature}
+      -P ${CMAKE_SOURCE_DIR}/cmake/VerifyInstaller.cmake
+    DEPENDS vornstub ${VORN_STUB} ${VORNPACK} ${arg_PAYLOAD_STAMPS} ${sign_depends}
+      ${CMAKE_SOURCE_DIR}/cmake/VerifyInstaller.cmake
+    COMMENT "Making ${output} from the stub"
     VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${output})
+  if(arg_PAYLOAD_TARGETS)
+    add_dependencies(${target} ${arg_PAYLOAD_TARGETS})
+  endif()
 endfunction()
 
-vorn_add_installer(vorninstall ${CMAKE_CURRENT_BINARY_DIR} ${VORN_PACKAGE} ${VORN_PACKAGE_CRC_HEADER} demo_package
+set(VORN_INSTALLER ${CMAKE_BINARY_DIR}/vornsetup.exe CACHE INTERNAL "")
+vorn_add_installer(vorninstall ${VORN_INSTALLER} ${VORN_PAYLOAD_DIR}
+  PAYLOAD_STAMPS ${VORN_PAYLOAD_STAMP} PAYLOAD_TARGETS demo_payload
   SIGN_PKCS12 "${VORN_SIGN_PKCS12}" SIGN_PASSWORD_FILE "${VORN_SIGN_PASSWORD_FILE}"
   SIGN_TIMESTAMP_URL "${VORN_SIGN_TIMESTAMP_URL}" SIGN_CAFILE "${VORN_SIGN_CAFILE}")
-set(VORN_INSTALLER ${CMAKE_CURRENT_BINARY_DIR}/vornsetup.exe CACHE INTERNAL "")

@@ -1,6 +1,6 @@
 # Native tree: packer, native tests, benchmarks, and the two Windows trees as
 # external projects that use the packer built here. -DVORN_PAYLOAD=DIR packs
-# the ten files of DIR into the installer instead of the demo payload.
+# the ten files of DIR into the installers instead of the demo payload.
 include(ExternalProject)
 find_package(GTest REQUIRED)
 find_package(benchmark REQUIRED)
@@ -41,3 +41,14 @@ endfunction()
 
 vorn_add_windows_tree(windows mingw-i686.cmake wine)
 vorn_add_windows_tree(windows64 mingw-x86_64.cmake wine64)
+
+# The packer's default stub, the product's (the i686 tree's), copied beside
+# it: `build/packer/vornpack installer PAYLOAD -o OUT.exe` needs no --stub.
+add_custom_target(vornpack_stub ALL
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_BINARY_DIR}/windows/vornstub.exe
+    $<TARGET_FILE_DIR:vornpack>/vornstub.exe
+  COMMENT "Putting the installer stub beside the packer"
+  VERBATIM)
+add_dependencies(vornpack_stub windows)
+
+include(${CMAKE_SOURCE_DIR}/cmake/Install.cmake)

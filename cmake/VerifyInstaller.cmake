@@ -1,25 +1,27 @@
-# Checks a linked installer with the packer's verify: the package must be
-# found whole behind everything ahead of it (no marker and no partial match
-# pending in the code or the other resources) and carry the CRC that the
-# installer compiled in (and carries in its version information). A signed
-# installer must moreover pass osslsigncode's verify: the signature intact
-# and its digest that of the file. A failing installer is deleted, so that
-# the next build links it again.
-#   cmake -DVORNPACK=... -DINSTALLER=... -DCRC_HEADER=... [-DOSSLSIGNCODE=...
-#         -DOPENSSL=... [-DCAFILE=...]] -P VerifyInstaller.cmake
-file(STRINGS ${CRC_HEADER} crc_line REGEX "ExpectedPackageCrc = 0x[0-9A-Fa-f]+")
-string(REGEX MATCH "0x([0-9A-Fa-f]+)" _ "${crc_line}")
-set(crc ${CMAKE_MATCH_1})
-if(NOT crc)
-  file(REMOVE ${INSTALLER})
-  message(FATAL_ERROR "${CRC_HEADER}: no ExpectedPackageCrc")
-endif()
-execute_process(COMMAND ${VORNPACK} verify ${INSTALLER} --crc ${crc}
+# Checks an installer made from the stub with the packer's verify: the
+# package must be found whole behind everything ahead of it (no marker and no
+# partial match pending in the code or the other resources) and have the CRC
+# that the installer carries, both in its CRC slot (what its own check
+# compares with) and in its version information. A signed installer must
+# moreover pass osslsigncode's verify: the signature intact and its digest
+# that of the file. A failing installer is deleted, so that the next build
+# makes it again.
+#   cmake -DVORNPACK=... -DINSTALLER=... [-DOSSLSIGNCODE=... -DOPENSSL=... [-DCAFILE=...]]
+#         -P VerifyInstaller.cmake
+execute_process(COMMAND ${VORNPACK} verify ${INSTALLER}
   RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE error)
 if(NOT result EQUAL 0)
   file(REMOVE ${INSTALLER})
   message(FATAL_ERROR "${INSTALLER} fails the package check:\n${output}${error}")
 endif()
+# A file that carries no CRC would pass verify unchecked.
+foreach(carried "the CRC matches the installer's CRC slot" "the CRC matches the one the installer carries")
+  string(FIND "${output}" "${carried}" at)
+  if(at EQUAL -1)
+    file(REMOVE ${INSTALLER})
+    message(FATAL_ERROR "${INSTALLER} fails the package check: verify does not say \"${carried}\":\n${output}")
+  endif()
+endforeach()
 if(NOT OSSLSIGNCODE)
   return()
 endif()

@@ -47,7 +47,7 @@ set(VORN_STUB_LINK_OPTIONS -s -nostartfiles -Wl,--gc-sections
 
 # Windows-side libraries of the installer, each used by the installer and by
 # the Wine tests of its subsystem.
-add_library(vornwin STATIC common/process_handles.cpp)
+add_library(vornwin STATIC common/process_handles.cpp common/raw_data.cpp)
 target_link_libraries(vornwin PUBLIC vorncore)
 
 # Shell side: the Program Manager group through DDE and the completion actions.
@@ -56,7 +56,7 @@ target_link_libraries(vornshell PUBLIC vornwin user32 advapi32 shell32 kernel32)
 
 # The extraction engine: the package check, pump, existing files and
 # rollback. The package's expected CRC is an argument of the check: each
-# installer compiles in the CRC of the package it carries.
+# installer reads it from the CRC slot that the packer filled in.
 add_library(vornengine STATIC
   package/existing_files.cpp
   package/extract_member.cpp

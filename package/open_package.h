@@ -1,5 +1,5 @@
 // The package check at Install: the CRC of the installer's own package
-// against the constant compiled into the installer (the shell hands it over),
+// against the one in the installer's CRC slot (the shell hands it over),
 // then the file opened again for the pump.
 #pragma once
 #include <cstdint>

@@ -17,6 +17,7 @@
 #include "package/marker.h"
 #include "package/member_table.h"
 #include "package/package_scan.h"
+#include "packer/installer_image.h"
 
 namespace vorn {
 namespace {
@@ -267,6 +268,14 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
     if (package->carriesCrc && package->crc != package->carriedCrc) {
         snprintf(text, sizeof text, ": package CRC 0x%08X differs from the 0x%08X the installer carries",
                  package->crc, package->carriedCrc);
+        *error = path + text;
+        return false;
+    }
+    // The CRC the installer itself compares with, in its CRC slot.
+    package->carriesCrcSlot = ReadCrcSlot(file, &package->slotCrc);
+    if (package->carriesCrcSlot && package->crc != package->slotCrc) {
+        snprintf(text, sizeof text, ": package CRC 0x%08X differs from the 0x%08X in the installer's CRC slot",
+                 package->crc, package->slotCrc);
         *error = path + text;
         return false;
     }

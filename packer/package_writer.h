@@ -35,19 +35,24 @@ struct CheckedPackage {
     // package carries none.
     bool carriesCrc = false;
     uint32_t carriedCrc = 0;
+    // The CRC an installer compares its package with, in its CRC slot
+    // (raw-data resource 5); a bare package has none.
+    bool carriesCrcSlot = false;
+    uint32_t slotCrc = 0;
 };
 
 // The version-information key under which an installer carries its package's
-// CRC, beside the constant compiled into its code.
+// CRC, beside the CRC slot that its package check reads.
 inline constexpr char kCarriedCrcKey[] = "PackageCRC32";
 
 // The check of the packer's verify and extract, in the installer's order:
 // scans the file for its package and CRC, splits the members with the pump's
-// matcher, compares the CRC with the one an installer carries and with
-// expectedCrc when given, then decodes each member. Only a CRC shows a
-// damaged byte inside a member (such a member often still decodes, to other
-// bytes): a bare package checked without expectedCrc has passed the
-// structure and decoding checks only. False with a one-line fault.
+// matcher, compares the CRC with the ones an installer carries (version
+// information and CRC slot) and with expectedCrc when given, then decodes
+// each member. Only a CRC shows a damaged byte inside a member (such a member
+// often still decodes, to other bytes): a bare package checked without
+// expectedCrc has passed the structure and decoding checks only. False with
+// a one-line fault.
 bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error,
                       const uint32_t* expectedCrc = nullptr);
 

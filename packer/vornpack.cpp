@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "decoder/member_decoder.h"
+#include "packer/installer_image.h"
 #include "packer/package_writer.h"
+#include "packer/stub_location.h"
 
 namespace {
 
@@ -18,6 +20,7 @@ using vorn::Bytes;
 
 constexpr char kUsage[] =
     "usage: vornpack build PAYLOAD_DIR -o PACKAGE [--header CRC_HEADER]\n"
+    "       vornpack installer PAYLOAD_DIR -o INSTALLER.exe [--stub STUB.exe]\n"
     "       vornpack verify FILE [--crc HEX] [--payload PAYLOAD_DIR]\n"
     "       vornpack extract FILE DIR [--crc HEX] [--force]\n"
     "       vornpack pack-member IN OUT\n"
@@ -26,7 +29,9 @@ constexpr char kUsage[] =
     "FILE is a package or a built installer. verify checks it as the installer\n"
     "would; extract checks it the same way, then writes its ten members into DIR\n"
     "(created when missing) under their names, all or none, replacing existing\n"
-    "files only with --force. Exit status: 0 done, 1 refused, 2 wrong command line.\n";
+    "files only with --force. installer packs the payload into the installer stub\n"
+    "(by default vornstub.exe beside vornpack, or in ../share/vorn from it).\n"
+    "Exit status: 0 done, 1 refused, 2 wrong command line.\n";
 
 // A command line taken apart: positional arguments in order, "--name VALUE"
 // options, and flags.
@@ -96,6 +101,8 @@ bool CheckFile(const Args& args, vorn::CheckedPackage* package)
         return false;
     }
     PrintMembers(package->members, package->crc);
+    if (package->carriesCrcSlot)
+        printf("the CRC matches the installer's CRC slot\n");
     if (package->carriesCrc)
         printf("the CRC matches the one the installer carries%s\n", crcText ? " and the expected one" : "");
     else if (crcText)
@@ -134,6 +141,41 @@ int Build(const Args& args)
     }
     PrintMembers(package.members, package.crc);
     printf("package %zu bytes -> %s\n", package.bytes.size(), output);
+    return 0;
+}
+
+// The payload packed into a copy of the stub. The stub is read and checked
+// first, so that a wrong one is refused before the packing's work.
+int Installer(const Args& args)
+{
+    const char* output = Value(args, "-o");
+    std::string stubPath;
+    if (const char* given = Value(args, "--stub")) {
+        stubPath = given;
+    } else if (std::vector<std::string> tried; !vorn::FindDefaultStub(&stubPath, &tried)) {
+        std::string places;
+        for (const std::string& place : tried)
+            places += (places.empty() ? "" : " or ") + place;
+        return Fail("no installer stub at " + (places.empty() ? std::string("the packer's own folder") : places) +
+                    ": give --stub STUB.exe");
+    }
+    Bytes stub, installer;
+    vorn::StubLayout layout;
+    vorn::BuiltPackage package;
+    std::string error;
+    if (!ReadAll(stubPath.c_str(), &stub))
+        return Fail(stubPath + ": cannot read");
+    if (!vorn::ReadStub(stub, &layout, &error))
+        return Fail(stubPath + ": " + error);
+    if (!vorn::BuildPackage(args.positional[0], &package, &error))
+        return Fail(error);
+    if (!vorn::MakeInstaller(stub, package.bytes, package.crc, &installer, &error))
+        return Fail(stubPath + ": " + error);
+    if (!vorn::WriteFileAtomically(output, installer, &error))
+        return Fail(error);
+    PrintMembers(package.members, package.crc);
+    printf("installer %zu bytes (stub %s, package %zu bytes) -> %s\n", installer.size(), stubPath.c_str(),
+           package.bytes.size(), output);
     return 0;
 }
 
@@ -226,6 +268,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"build", 1, "PAYLOAD_DIR", {"-o", "--header"}, "-o", false, Build},
+    {"installer", 1, "PAYLOAD_DIR", {"-o", "--stub"}, "-o", false, Installer},
     {"verify", 1, "FILE", {"--crc", "--payload"}, nullptr, false, Verify},
     {"extract", 2, "FILE and DIR", {"--crc", nullptr}, nullptr, true, Extract},
     {"pack-member", 2, "IN and OUT", {nullptr, nullptr}, nullptr, false, PackMember},

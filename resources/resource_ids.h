@@ -5,7 +5,8 @@
 #define IDI_VORN 1              /* main window class icon */
 #define IDI_SETUP 2             /* icon painted in the wizard */
 #define IDR_LICENCE 3           /* RCDATA: the licence text */
-#define IDR_PACKAGE 4           /* RCDATA: the package */
+#define IDR_PACKAGE 4           /* RCDATA: the package (empty in the stub) */
+#define IDR_PACKAGE_CRC 5       /* RCDATA: the package's CRC-32 (0 in the stub) */
 #define IDD_FOLDER_PICKER 1537  /* template of the folder picker */
 
 /* Wizard controls (template INSTALL_DLG). */

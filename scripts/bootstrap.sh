@@ -4,7 +4,7 @@ set -eu
 packages="cmake g++ make googletest libgtest-dev libbenchmark-dev gzip
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine
-  xvfb xauth xdotool imagemagick x11-apps osslsigncode openssl"
+  xvfb xauth xdotool imagemagick x11-apps osslsigncode openssl python3-pefile"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing="$missing $p"

@@ -3,7 +3,7 @@
 #include "shell/main_window.h"
 
 #include "common/process_handles.h"
-#include "package_crc.h"  // generated with the package: vorn::ExpectedPackageCrc
+#include "common/raw_data.h"
 #include "resources/resource_ids.h"
 #include "wizard/wizard_state.h"
 
@@ -13,11 +13,21 @@ namespace {
 constexpr char kWindowTitle[] = "Vorn v5.82 32bit Installation";  // also the class name
 constexpr char kWizardTemplate[] = "INSTALL_DLG";
 
+// The CRC the package must have, from the CRC slot that the packer filled in
+// (four bytes: the packer takes no stub whose slot has another size); 0 when
+// the slot is missing, which no sound package matches.
+uint32_t CarriedPackageCrc()
+{
+    DWORD size;
+    const uint32_t* slot = static_cast<const uint32_t*>(LockRawData(IDR_PACKAGE_CRC, &size));
+    return slot ? *slot : 0;
+}
+
 void OpenWizard(HWND window)
 {
-    // The wizard checks the package against the CRC compiled in here.
+    // The wizard checks the package against the CRC the installer carries.
     if (DialogBoxParamA(appInstance, kWizardTemplate, mainWindow, WizardDialogProc,
-                        static_cast<LPARAM>(ExpectedPackageCrc)) == -1)
+                        static_cast<LPARAM>(CarriedPackageCrc())) == -1)
         MessageBoxA(nullptr, "Unable to display dialog", "System Error", MB_SYSTEMMODAL | MB_ICONHAND);
     SetTimer(window, kCloseTimer, kCloseDelayMs, nullptr);
 }

@@ -7,6 +7,7 @@
 
 #include "common/install_state.h"
 #include "common/process_handles.h"
+#include "common/raw_data.h"
 #include "resources/resource_ids.h"
 #include "wizard/destination_folder.h"
 #include "wizard/progress_display.h"
@@ -116,12 +117,10 @@ void LoadWizardTexts(HWND dialog)
     SetWindowTextA(dialog, kWizardCaption);
     SetDlgItemTextA(dialog, IDC_WELCOME_FIRST, kWelcomeText);
 
-    HRSRC found = FindResourceA(appInstance, MAKEINTRESOURCEA(IDR_LICENCE), MAKEINTRESOURCEA(10));  // RT_RCDATA
-    HGLOBAL loaded = found ? LoadResource(appInstance, found) : nullptr;
-    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    DWORD size;
+    const char* bytes = static_cast<const char*>(LockRawData(IDR_LICENCE, &size));
     if (!bytes)
         return;  // the licence field stays empty
-    DWORD size = SizeofResource(appInstance, found);
     char text[kLicenceBufferSize] = {};
     for (DWORD i = 0; i < size && i < kLicenceLimit && bytes[i] != '\0'; ++i)
         text[i] = bytes[i];

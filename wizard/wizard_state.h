@@ -15,8 +15,8 @@ struct WizardState {
 extern WizardState wizardState;
 
 // The wizard's dialog procedure, given to DialogBoxParamA with INSTALL_DLG and,
-// as the dialog's parameter, the CRC-32 compiled into the installer for the
-// package it carries.
+// as the dialog's parameter, the CRC-32 of the package the installer carries,
+// from its CRC slot.
 INT_PTR CALLBACK WizardDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace vorn

@@ -36,8 +36,8 @@ target_sources(e2e_install_tests PRIVATE e2e/two_installers_test.cpp)
 # Everything the programs are told, as Unix paths.
 set(VORN_E2E_INPUTS
   --installer ${VORN_INSTALLER} --payload ${VORN_PAYLOAD_DIR}
-  --big-installer $<TARGET_FILE:e2e_big_installer> --big-payload ${E2E_BIG_PAYLOAD}
-  --signed-installer $<TARGET_FILE:e2e_signed_installer>
+  --big-installer ${E2E_BIG_INSTALLER} --big-payload ${E2E_BIG_PAYLOAD}
+  --signed-installer ${E2E_SIGNED_INSTALLER}
   --ctl3d-probe $<TARGET_FILE:e2e_ctl3d_probe> --ctl3d-loader $<TARGET_FILE:e2e_ctl3d_loader>
   --licence ${CMAKE_SOURCE_DIR}/resources/licence.txt)
 

@@ -1,15 +1,15 @@
-# The installer's post-link check (cmake/VerifyInstaller.cmake) on the built
-# installer and on copies spoilt the two ways it exists to catch: a marker
+# The installer's check after it is made (cmake/VerifyInstaller.cmake) on
+# the installer and on copies spoilt the two ways it exists to catch: a marker
 # ahead of the package, and a partial marker left pending right before it;
-# then its signature half on a signed installer, on a copy changed after
-# signing and on an unsigned one. Each spoilt copy must fail the check and be
-# deleted; the real ones pass.
-#   cmake -DVORNPACK=... -DINSTALLER=... -DPACKAGE=... -DCRC_HEADER=... -DSIGNED_INSTALLER=...
+# on a file that passes the packer's verify but carries no CRC (the bare
+# package); then its signature half on a signed installer, on a copy changed
+# after signing and on an unsigned one. Each spoilt copy must fail the check
+# and be deleted; the real ones pass.
+#   cmake -DVORNPACK=... -DINSTALLER=... -DPACKAGE=... -DSIGNED_INSTALLER=...
 #         -DSIGNER=<its certificate> -DOSSLSIGNCODE=... -DOPENSSL=... -DWORK=... -P build_check_test.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/marker.txt "code that holds ARNI by mistake\n")
-file(WRITE ${WORK}/pending.txt "data that ends in A")
 
 # run_check(<case> <file> <expect pass> [signature check options...])
 function(run_check case file expect_pass)
@@ -18,7 +18,7 @@ function(run_check case file expect_pass)
     message(FATAL_ERROR "${case}: the test file was not made")
   endif()
   execute_process(COMMAND ${CMAKE_COMMAND} -DVORNPACK=${VORNPACK} -DINSTALLER=${file}
-      -DCRC_HEADER=${CRC_HEADER} ${ARGN} -P ${CMAKE_CURRENT_LIST_DIR}/../../cmake/VerifyInstaller.cmake
+      ${ARGN} -P ${CMAKE_CURRENT_LIST_DIR}/../../cmake/VerifyInstaller.cmake
     RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
   if(expect_pass AND NOT result EQUAL 0)
     message(FATAL_ERROR "${case}: the check failed an intact installer")
@@ -41,9 +41,25 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E cat ${WORK}/marker.txt ${INSTALLER}
   OUTPUT_FILE ${WORK}/marker_ahead.exe)
 run_check("marker ahead of the package" ${WORK}/marker_ahead.exe FALSE)
 
-execute_process(COMMAND ${CMAKE_COMMAND} -E cat ${WORK}/pending.txt ${PACKAGE}
-  OUTPUT_FILE ${WORK}/pending_before.exe)
+# The byte right before the package made an A, the marker's first byte.
+file(READ ${PACKAGE} package_head LIMIT 32 HEX)
+file(READ ${INSTALLER} installer_hex HEX)
+string(FIND "${installer_hex}" "${package_head}" at)
+math(EXPR odd "${at} % 2")
+if(at EQUAL -1 OR odd)
+  message(FATAL_ERROR "the package was not found in ${INSTALLER}")
+endif()
+math(EXPR before "${at} / 2 - 1")
+file(COPY_FILE ${INSTALLER} ${WORK}/pending_before.exe)
+execute_process(COMMAND sh -c "printf A | dd of='${WORK}/pending_before.exe' bs=1 seek=${before} conv=notrunc status=none")
 run_check("partial marker pending before the package" ${WORK}/pending_before.exe FALSE)
+
+file(COPY_FILE ${PACKAGE} ${WORK}/no_crc_carried.exe)
+execute_process(COMMAND ${VORNPACK} verify ${WORK}/no_crc_carried.exe RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the bare package fails verify: no test of the carried CRC's check")
+endif()
+run_check("no CRC carried" ${WORK}/no_crc_carried.exe FALSE)
 
 # The signature half. The copy changed after signing differs in one letter of
 # the DOS stub's message: the package check still passes, the digest not.
