@@ -204,9 +204,11 @@ void MoveMainBar(int64_t position, int64_t length)
 {
     const BarPlace place = PlaceOf(IDC_MAIN_BAR);
     // In 64 bits: position times width overflows 32 bits for files of some
-    // tens of megabytes.
+    // tens of megabytes. Unsigned, as every operand is at least 0: the stub
+    // then needs only the runtime's unsigned 64-bit division.
     if (length > 0)
-        mainBarFill = static_cast<int>(position * WidthOf(place) / length);
+        mainBarFill = static_cast<int>(static_cast<uint64_t>(position) * static_cast<uint32_t>(WidthOf(place)) /
+                                       static_cast<uint64_t>(length));
     PaintMainBar(nullptr, place);
 }
 
