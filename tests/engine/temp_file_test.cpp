@@ -1,7 +1,9 @@
-// The run's own temporary file: a new name beside files that are there
-// already, no other writer while the run uses it, and a run stopped with its
-// box and rolled back when the file changed behind its back or the temporary
-// folder went away between two members.
+// The run's own temporary file: each member's name after the one before,
+// names that are taken (as Wine and as Windows answer them) passed over and
+// left alone, a folder that takes no new file stopping the run with its box,
+// no other writer while the run uses it, and a run stopped with its box and
+// rolled back when the file refuses a write, changes behind its back, or the
+// temporary folder goes away between two members.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -149,46 +151,51 @@ protected:
     ImportPatch patch{"kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&CreateFileStandIn)};
 };
 
-// What stands at a name, and how Windows or Wine refuses a new file there.
+// What stands at a name: made on disk, where Wine answers ERROR_FILE_EXISTS
+// for each, or Windows' answer given by the stand-in.
+enum class Made { Leftover, HeldSharingNothing, Folder, DeletedWhileHeld, StandIn };
+
 struct Obstacle {
     const char* name;
-    DWORD windowsAnswer;  // 0: made on disk, as Wine answers it; else the stand-in gives this error
+    Made made;
+    DWORD answer;  // the stand-in's error
 };
 
+// In the order the run meets them; the first three are still there after it.
 constexpr Obstacle kObstacles[] = {
-    {"a crashed run's leftover", 0},
-    {"a file held by a program that shares nothing", 0},
-    {"a folder", 0},
-    {"a file deleted while a scanner holds it", 0},
-    {"a file awaiting deletion, as Windows answers it", ERROR_ACCESS_DENIED},
-    {"a file held by a program that shares nothing, as a sharing violation", ERROR_SHARING_VIOLATION},
-    {"a name that is there, as ERROR_ALREADY_EXISTS", ERROR_ALREADY_EXISTS},
+    {"a crashed run's leftover", Made::Leftover, 0},
+    {"a file held by a program that shares nothing", Made::HeldSharingNothing, 0},
+    {"a folder", Made::Folder, 0},
+    {"a file deleted while a scanner holds it", Made::DeletedWhileHeld, 0},
+    {"a file awaiting deletion, as Windows answers it", Made::StandIn, ERROR_ACCESS_DENIED},
+    {"a held file, as a sharing violation", Made::StandIn, ERROR_SHARING_VIOLATION},
+    {"a name that is there, as ERROR_ALREADY_EXISTS", Made::StandIn, ERROR_ALREADY_EXISTS},
 };
 
 TEST_F(CreateFileStandInTest, TakenNamesArePassedOverAndLeftAsTheyWere)
 {
-    // The obstacles in the names the run tries first, in the order above.
+    // The obstacles in the names the run tries first.
     const unsigned next = NextName();
     const size_t count = std::size(kObstacles);
     const Bytes leftover = {'l', 'e', 'f', 't', 'o', 'v', 'e', 'r'};
     std::vector<HANDLE> held;
     for (size_t i = 0; i < count; ++i) {
+        const Obstacle& o = kObstacles[i];
         const std::string name = NameAt(tempWithSlash, next + static_cast<unsigned>(i));
-        const std::string what = kObstacles[i].name;
-        if (kObstacles[i].windowsAnswer) {
-            answers.refused.emplace_back(name, kObstacles[i].windowsAnswer);
-        } else if (what == "a crashed run's leftover") {
-            ASSERT_TRUE(WriteFileBytes(name, leftover));
-        } else if (what == "a folder") {
-            ASSERT_TRUE(CreateDirectoryA(name.c_str(), nullptr));
+        if (o.made == Made::StandIn) {
+            answers.refused.emplace_back(name, o.answer);
+        } else if (o.made == Made::Leftover) {
+            ASSERT_TRUE(WriteFileBytes(name, leftover)) << o.name;
+        } else if (o.made == Made::Folder) {
+            ASSERT_TRUE(CreateDirectoryA(name.c_str(), nullptr)) << o.name;
         } else {
-            const bool deleted = what == "a file deleted while a scanner holds it";
+            const bool deleted = o.made == Made::DeletedWhileHeld;
             HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, deleted ? FILE_SHARE_DELETE : 0,
                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-            ASSERT_NE(h, INVALID_HANDLE_VALUE) << what;
+            ASSERT_NE(h, INVALID_HANDLE_VALUE) << o.name;
             held.push_back(h);
             if (deleted) {
-                ASSERT_TRUE(DeleteFileA(name.c_str())) << what;
+                ASSERT_TRUE(DeleteFileA(name.c_str())) << o.name;
             }
         }
     }
