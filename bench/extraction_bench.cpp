@@ -52,7 +52,7 @@ void InstallTimingUi()
     using namespace vorn;
     extractionUi.SetStatus = [](const char*) {};
     extractionUi.ShowError = [](int number) { std::printf("box [%d]\n", number); };
-    extractionUi.DrawMainBar = [](int64_t, int64_t) {};
+    extractionUi.MoveMainBar = [](int64_t, int64_t) {};
     extractionUi.memberBar = {[](void*) {
                                   decodeStart = Now();
                                   return 160;

@@ -30,11 +30,17 @@ add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest E
 target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
 
-# Everything the installer links is compiled small, without exceptions, RTTI
-# or unwind tables (nothing unwinds), one section a function so that the link
-# drops what the installer never calls.
-set(VORN_STUB_COMPILE_OPTIONS -Os -fno-exceptions -fno-rtti
-  -fno-asynchronous-unwind-tables -fno-unwind-tables -ffunction-sections -fno-ident)
+# Everything the installer links is compiled small, without exceptions or
+# RTTI, one section a function so that the link drops what the installer
+# never calls.
+set(VORN_STUB_COMPILE_OPTIONS -Os -fno-exceptions -fno-rtti -ffunction-sections -fno-ident)
+# The i686 stub leaves unwind tables out (nothing unwinds there). The x86_64
+# twin keeps them (.pdata and .xdata): x64 Windows dispatches a fault inside
+# a window procedure or hook, and walks a crash stack, only through them, and
+# the twin is there to run the product's code as 64-bit code must run.
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+  list(APPEND VORN_STUB_COMPILE_OPTIONS -fno-asynchronous-unwind-tables -fno-unwind-tables)
+endif()
 # ... and linked stripped, with its own entry point instead of the runtime's
 # start-up files, keeping only the sections something refers to, without a
 # time stamp (the same checkout gives the same bytes). Without the start-up

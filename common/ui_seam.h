@@ -12,9 +12,9 @@ namespace vorn {
 
 struct ExtractionUi {
     void (*SetStatus)(const char* text);  // the Progress page's status line, control 170
-    // The main bar for `position` bytes of the installer file's `length`
-    // read (a length of 0 leaves the bar as it was).
-    void (*DrawMainBar)(int64_t position, int64_t length);
+    // Moves the main bar to `position` bytes of the installer file's
+    // `length` read, and draws it (a length of 0 leaves the bar as it was).
+    void (*MoveMainBar)(int64_t position, int64_t length);
     // Whether the main bar shows any reading yet (a filled pixel or more):
     // the status line names the member being copied only from then on.
     bool (*MainBarStarted)();

@@ -58,9 +58,10 @@ bool CopyToTemp(int pending, int byte)
     return CopyMarkerBytes(pending) && PutMemberByte(static_cast<uint8_t>(byte));
 }
 
-void DrawMainBar()
+// Tells the main bar how far the installer file has been read.
+void ReportReading()
 {
-    extractionUi.DrawMainBar(TakenBytes(extraction.packageBlock), extraction.installerLength);
+    extractionUi.MoveMainBar(TakenBytes(extraction.packageBlock), extraction.installerLength);
 }
 
 // Extracts the member from its temporary file, then closes and deletes the
@@ -81,7 +82,7 @@ int ExtractFromTempFile()
 // The stream ended, or the tenth member is done.
 int FinishPump()
 {
-    DrawMainBar();
+    ReportReading();
     const PumpMode mode = CurrentPumpMode();
     CloseStream(extraction.packageStream);
     if (mode == PumpMode::SeekingFirstMarker)
@@ -128,7 +129,7 @@ void TakePackageStream(FILE* stream)
     extraction.packageStream = stream;
     extraction.installerLength = FileLength(stream);
     extraction.packageBlock = {};
-    DrawMainBar();
+    ReportReading();
 }
 
 int PumpSlice()
@@ -153,7 +154,7 @@ int PumpSlice()
                 return FailTempWrite();
         }
         if (++extraction.sliceCount > kSliceLimit) {
-            DrawMainBar();
+            ReportReading();
             extraction.sliceCount = 0;
             return StepAgain;
         }

@@ -4,11 +4,13 @@
 
 #include "common/install_state.h"
 #include "decoder/byte_stream.h"
+#include "package/member_table.h"
 #include "package/temp_file.h"
 
 namespace vorn {
 
-constexpr int kMemberLimit = 10;  // the pump stops after the tenth member
+// The pump stops after the last member of the table, the tenth.
+constexpr int kMemberLimit = static_cast<int>(kMemberNames.size());
 
 struct ExtractionState {
     FILE* packageStream;          // the installer file, opened a second time for the pump

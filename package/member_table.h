@@ -5,7 +5,10 @@
 
 namespace vorn {
 
-inline constexpr std::array<const char*, 10> kMemberNames = {
+// The count of members is this table's size, and nowhere else. (Written as
+// `auto = std::array{...}`, the deduced table stays read-only data; GCC puts
+// `std::array kMemberNames = {...}` among writable data.)
+inline constexpr auto kMemberNames = std::array{
     "vorn32.exe",    // 0  the client program
     "vorn.hlp",      // 1  help; "vorn.gid" is deleted after it is written
     "ircintro.hlp",  // 2  help; "ircintro.gid" is deleted after it is written

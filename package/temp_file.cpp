@@ -13,20 +13,21 @@ namespace {
 
 constexpr unsigned kNameCount = 0x10000;  // four hex digits
 
-// Where the search for a free name starts: fixed for the process, so every
-// member of a run tries the same names first, and different for two runs
-// started together, whose process ids differ.
-unsigned firstName;
-bool firstNameSet;
+// Names refused as "access denied" that one search passes over before it
+// gives up. Windows answers so for a name whose file awaits deletion (one
+// deleted while a virus scanner or an indexer still holds it: for a while
+// the name is taken, and GetFileAttributesA does not find it either), and for
+// a folder of that name; but also for every name in a folder that refuses new
+// files, where the run must end with its box rather than after 65536 tries.
+// Sixteen is far more than the files that scanners hold at one time.
+constexpr unsigned kDeniedLimit = 16;
 
-unsigned FirstName()
-{
-    if (!firstNameSet) {
-        firstName = (GetCurrentProcessId() * 40503u ^ GetTickCount()) & (kNameCount - 1);
-        firstNameSet = true;
-    }
-    return firstName;
-}
+// The next name to try. The first search starts at a name made from the
+// process id and the clock, different for two runs started together; each
+// later one starts after the last name tried, so that a member never meets
+// the name its predecessor just deleted, which may still await deletion.
+unsigned nextName;
+bool nextNameSet;
 
 // The Windows temporary folder, with its trailing backslash. A folder longer
 // than the buffer comes back as the size it needs, with nothing in the
@@ -38,15 +39,12 @@ void TempFolder(char* folder)
         lstrcpyA(folder, kTempFallbackFolder);
 }
 
-// Creating the path failed only because something of that name is there: a
-// file (another run's, or one a crashed run left; a sharing violation when
-// its holder shares nothing), or a folder or a file awaiting deletion, which
-// answer "access denied".
-bool NameTaken(const char* path)
+// Creating the path failed because a file of that name is there (another
+// run's, or one a crashed run left; a sharing violation when its holder
+// shares nothing).
+bool NameTaken(DWORD error)
 {
-    DWORD error = GetLastError();
-    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || error == ERROR_SHARING_VIOLATION ||
-           (error == ERROR_ACCESS_DENIED && PathExists(path));
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || error == ERROR_SHARING_VIOLATION;
 }
 
 // The handle as a buffered byte stream for writing; the handle is closed when
@@ -71,16 +69,22 @@ FILE* CreateTempFile(char* path)
     path[0] = '\0';
     char folder[kTempFolderSize];
     TempFolder(folder);
+    if (!nextNameSet) {
+        nextName = GetCurrentProcessId() * 40503u ^ GetTickCount();
+        nextNameSet = true;
+    }
     char candidate[kTempPathSize];
+    unsigned denied = 0;
     for (unsigned k = 0; k < kNameCount; ++k) {
-        wsprintfA(candidate, kTempNameForm, folder, (FirstName() + k) & (kNameCount - 1));
+        wsprintfA(candidate, kTempNameForm, folder, nextName++ & (kNameCount - 1));
         // CREATE_NEW never opens a file that is there already. Sharing only
         // reading lets the run's own decode read it by its path, and keeps
         // every other writer, a rename and a delete out while it is open.
         HANDLE file = CreateFileA(candidate, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
-            if (NameTaken(candidate))
+            const DWORD error = GetLastError();
+            if (error == ERROR_ACCESS_DENIED ? ++denied <= kDeniedLimit : NameTaken(error))
                 continue;
             return nullptr;  // the folder cannot take a file: no other name will do better
         }

@@ -25,10 +25,14 @@ void RunStaticInitialisers()
         __CTOR_LIST__[i]();
 }
 
-// The command line after the program's name (quoted or not) and the
-// spaces behind it.
-char* ArgumentsOf(char* line)
+// The command line after the program's name (quoted or not) and the blanks
+// behind it, skipped as the runtime's start-up code does: bytes compared
+// unsigned, so that a name byte of 0x80 or more (an accented folder name) is
+// part of the name, and every byte up to the space skipped after it, tabs
+// and control bytes alike.
+char* ArgumentsOf(char* commandLine)
 {
+    auto* line = reinterpret_cast<unsigned char*>(commandLine);
     if (*line == '"') {
         ++line;
         while (*line && *line != '"')
@@ -39,9 +43,9 @@ char* ArgumentsOf(char* line)
         while (*line > ' ')
             ++line;
     }
-    while (*line == ' ' || *line == '\t')
+    while (*line && *line <= ' ')
         ++line;
-    return line;
+    return reinterpret_cast<char*>(line);
 }
 
 }  // namespace

@@ -244,21 +244,27 @@ TEST(DecodeMember, EarlyEndOfBitsReadsAsZeros)
 
 TEST(DecodeMember, ReadErrorAnywhereInTheMemberFails)
 {
-    // A declared size far beyond what 600 bytes of bits give, so that the
-    // decoder reads every byte and then runs into the end of the input.
-    Bytes member = {0x20, 0x4E, 0x00, 0x00};  // 20000
+    // Bits for more than two of the decoder's read blocks, so that a read
+    // fails in the first block, in a later one and at their edges, and a
+    // declared size far beyond what they give, so that the decoder reads
+    // every byte and then runs into the end of the input.
+    Bytes member = {0x00, 0x00, 0x10, 0x00};  // 1 MiB
     std::mt19937 random(13);
-    for (int i = 0; i < 600; ++i)
+    for (int i = 0; i < 2 * kBlockSize + 600; ++i)
         member.push_back(static_cast<unsigned char>(random()));
 
     // Read to its end without an error, the same bytes decode (zeros past the end).
     RecordingSink plainSink;
     Decoded plain = Decode(member, plainSink);
     ASSERT_TRUE(plain.ok);
-    ASSERT_GE(plain.output.size(), 20000u);
+    ASSERT_GE(plain.output.size(), 0x100000u);
 
     const MemberFiles files(member, 0);
-    const size_t failAfter[] = {0, 1, 3, 4, 5, 6, 100, 303, 603, member.size()};
+    const size_t block = kBlockSize;  // the decoder's read size
+    const size_t failAfter[] = {0, 1, 3, 4, 5, 6, 100, 303,                   // first block
+                                block - 1, block, block + 1, 2 * block - 1,  // edges
+                                2 * block, 2 * block + 1, 2 * block + 303,   // a later block
+                                member.size() - 1, member.size()};
     for (size_t n : failAfter) {
         {   // the stream itself: n bytes, then an error rather than the end
             CutInput probe(files, n, Then::ReadError);

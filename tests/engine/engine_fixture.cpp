@@ -32,7 +32,7 @@ void InstallRecorder()
     extractionUi.ShowError = [](int number) { ui.errors.push_back(number); };
     // The bar is taken to have moved once it is drawn past the file's first
     // byte; where that is a pixel is the progress display's business.
-    extractionUi.DrawMainBar = [](int64_t position, int64_t length) {
+    extractionUi.MoveMainBar = [](int64_t position, int64_t length) {
         ui.mainBarPositions.push_back(position);
         ui.installerLength = length;
         ui.mainBarStarted = position > 0;

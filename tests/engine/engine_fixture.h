@@ -18,7 +18,7 @@ namespace vorn::test {
 struct UiRecord {
     std::vector<std::string> statuses;
     std::vector<int> errors;
-    std::vector<int64_t> mainBarPositions;  // the position at each DrawMainBar
+    std::vector<int64_t> mainBarPositions;  // the position at each MoveMainBar
     int64_t installerLength = 0;            // the length given with the last one
     bool mainBarStarted = false;            // MainBarStarted's answer
     int memberReports = 0;

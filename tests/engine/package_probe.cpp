@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     }
     extractionUi.ShowError = [](int number) { shownBox = number; };
     extractionUi.SetStatus = [](const char* text) { status = text; };
-    extractionUi.DrawMainBar = [](int64_t position, int64_t length) {
+    extractionUi.MoveMainBar = [](int64_t position, int64_t length) {
         barPosition = position;
         barLength = length;
     };

@@ -1,7 +1,9 @@
-// The run's own temporary file: a new name beside files that are there
-// already, no other writer while the run uses it, and a run stopped with its
-// box and rolled back when the file changed behind its back or the temporary
-// folder went away between two members.
+// The run's own temporary file: each member's name after the one before,
+// names that are taken (as Wine and as Windows answer them) passed over and
+// left alone, a folder that takes no new file stopping the run with its box,
+// no other writer while the run uses it, and a run stopped with its box and
+// rolled back when the file refuses a write, changes behind its back, or the
+// temporary folder goes away between two members.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,9 +12,16 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "engine_fixture.h"
+#include "import_patch.h"
+#include "decoder/byte_stream.h"
 #include "package/existing_files.h"
+#include "package/extraction_pump.h"
 #include "package/extraction_state.h"
 #include "package/temp_file.h"
 #include "tests/support/processes.h"
@@ -39,50 +48,215 @@ protected:
     TemporaryFolderOverride tempFolder;
 };
 
-TEST_F(TempFileTest, NewNameBesideALeftoverAndAFileHeldOpen)
+// The temporary name with the number `n` (taken modulo the four hex digits).
+std::string NameAt(const std::string& folder, unsigned n)
 {
-    // The two names this process tries first, learnt from two files made in a row.
+    char name[16];
+    wsprintfA(name, "vorn%04x.tmp", n & 0xFFFF);
+    return folder + name;
+}
+
+// The number in a temporary name.
+unsigned NumberOf(const std::string& path)
+{
+    return static_cast<unsigned>(std::stoul(path.substr(path.size() - 8, 4), nullptr, 16));
+}
+
+// The number of the name this process's next search starts with, learnt
+// from a file made and deleted.
+unsigned NextName()
+{
+    char path[kTempPathSize];
+    FILE* f = CreateTempFile(path);
+    if (!f) {
+        ADD_FAILURE() << "no temporary file";
+        return 0;
+    }
+    const unsigned n = NumberOf(path);
+    DeleteTempFile(f, path);
+    return n + 1;
+}
+
+TEST_F(TempFileTest, MadeAndDeletedAndEachMemberStartsAfterTheNameBeforeIt)
+{
     char path[kTempPathSize];
     FILE* a = CreateTempFile(path);
     ASSERT_NE(a, nullptr);
     const std::string first = path;
-    FILE* b = CreateTempFile(path);
-    ASSERT_NE(b, nullptr);
-    const std::string second = path;
-    EXPECT_NE(first, second) << "a file that is there is never opened again";
     EXPECT_TRUE(IsTempFileIn(first, tempWithSlash)) << first;
-    EXPECT_TRUE(IsTempFileIn(second, tempWithSlash)) << second;
-    DeleteTempFile(b, path);
-    EXPECT_EQ(b, nullptr);
-    EXPECT_STREQ(path, "");
-    EXPECT_FALSE(Exists(second));
-    lstrcpyA(path, first.c_str());
+    EXPECT_TRUE(Exists(first));
     DeleteTempFile(a, path);
+    EXPECT_EQ(a, nullptr);
+    EXPECT_STREQ(path, "");
     EXPECT_FALSE(Exists(first));
 
-    // A crashed run's leftover at the first name; the second held open by
-    // another program that shares nothing.
-    const Bytes leftover = {'l', 'e', 'f', 't', 'o', 'v', 'e', 'r'};
-    ASSERT_TRUE(WriteFileBytes(first, leftover));
-    HANDLE held = CreateFileA(second.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-
+    // Windows keeps a deleted file that a scanner still holds as "delete
+    // pending", and refuses its name for a while: no member tries the name
+    // the member before it has just deleted, or any before that.
+    const unsigned next = NumberOf(first) + 1;
     std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
     ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
     EXPECT_EQ(DrivePump().result, StepDone);
     EXPECT_TRUE(ui.errors.empty());
     ExpectPayloadInstalled(dir / "Vorn");
     ASSERT_EQ(ui.tempPaths.size(), 10u);
-    for (const std::string& used : ui.tempPaths) {
-        EXPECT_TRUE(IsTempFileIn(used, tempWithSlash)) << used;
-        EXPECT_TRUE(_stricmp(used.c_str(), first.c_str()) && _stricmp(used.c_str(), second.c_str())) << used;
+    for (unsigned i = 0; i < 10; ++i)
+        EXPECT_EQ(ui.tempPaths[i], NameAt(tempWithSlash, next + i)) << "member " << i;
+    EXPECT_EQ(TempFilesLeft(), "");
+}
+
+// Windows' answers that Wine does not give. Wine 8 answers CREATE_NEW on a
+// name that is there with ERROR_FILE_EXISTS whatever it is: a file awaiting
+// deletion (deleted while another handle holds it) and a folder included.
+// Windows answers ERROR_ACCESS_DENIED for both, and GetFileAttributesA fails
+// on the file awaiting deletion as well. So the test program's import of
+// CreateFileA, through which the engine linked into it calls, goes to this
+// stand-in, which refuses the paths listed with the errors listed and passes
+// every other call on. It also counts the temporary names tried.
+struct CreateFileAnswers {
+    std::vector<std::pair<std::string, DWORD>> refused;  // path, error
+    DWORD refuseEveryName = 0;  // when set, every temporary name is refused with it
+    std::string tempFolder;     // with its backslash: where the temporary names are counted
+    int namesTried = 0;
+    decltype(&CreateFileA) original = nullptr;
+} answers;
+
+HANDLE WINAPI CreateFileStandIn(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    if (IsTempFileIn(path, answers.tempFolder)) {
+        ++answers.namesTried;
+        DWORD error = answers.refuseEveryName;
+        for (const auto& [refusedPath, refusedError] : answers.refused)
+            if (_stricmp(path, refusedPath.c_str()) == 0)
+                error = refusedError;
+        if (error) {
+            SetLastError(error);
+            return INVALID_HANDLE_VALUE;
+        }
     }
-    CloseHandle(held);
-    EXPECT_EQ(ReadFileBytes(first), leftover) << "the leftover was opened";
-    EXPECT_TRUE(Exists(second));
-    EXPECT_EQ(ReadFileBytes(second), Bytes{}) << "the held file was written";
-    EXPECT_EQ(TempFilesIn(temp).size(), 2u) << "only the two planted files are left";
+    return answers.original(path, access, share, security, disposition, flags, templateFile);
+}
+
+class CreateFileStandInTest : public TempFileTest {
+protected:
+    void SetUp() override
+    {
+        TempFileTest::SetUp();
+        ASSERT_TRUE(patch.Applied()) << "the test program does not import CreateFileA";
+        answers = CreateFileAnswers{};
+        answers.tempFolder = tempWithSlash;
+        answers.original = patch.Original<decltype(&CreateFileA)>();
+    }
+    ImportPatch patch{"kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&CreateFileStandIn)};
+};
+
+// What stands at a name: made on disk, where Wine answers ERROR_FILE_EXISTS
+// for each, or Windows' answer given by the stand-in.
+enum class Made { Leftover, HeldSharingNothing, Folder, DeletedWhileHeld, StandIn };
+
+struct Obstacle {
+    const char* name;
+    Made made;
+    DWORD answer;  // the stand-in's error
+};
+
+// In the order the run meets them; the first three are still there after it.
+constexpr Obstacle kObstacles[] = {
+    {"a crashed run's leftover", Made::Leftover, 0},
+    {"a file held by a program that shares nothing", Made::HeldSharingNothing, 0},
+    {"a folder", Made::Folder, 0},
+    {"a file deleted while a scanner holds it", Made::DeletedWhileHeld, 0},
+    {"a file awaiting deletion, as Windows answers it", Made::StandIn, ERROR_ACCESS_DENIED},
+    {"a held file, as a sharing violation", Made::StandIn, ERROR_SHARING_VIOLATION},
+    {"a name that is there, as ERROR_ALREADY_EXISTS", Made::StandIn, ERROR_ALREADY_EXISTS},
+};
+
+TEST_F(CreateFileStandInTest, TakenNamesArePassedOverAndLeftAsTheyWere)
+{
+    // The obstacles in the names the run tries first.
+    const unsigned next = NextName();
+    const size_t count = std::size(kObstacles);
+    const Bytes leftover = {'l', 'e', 'f', 't', 'o', 'v', 'e', 'r'};
+    std::vector<HANDLE> held;
+    for (size_t i = 0; i < count; ++i) {
+        const Obstacle& o = kObstacles[i];
+        const std::string name = NameAt(tempWithSlash, next + static_cast<unsigned>(i));
+        if (o.made == Made::StandIn) {
+            answers.refused.emplace_back(name, o.answer);
+        } else if (o.made == Made::Leftover) {
+            ASSERT_TRUE(WriteFileBytes(name, leftover)) << o.name;
+        } else if (o.made == Made::Folder) {
+            ASSERT_TRUE(CreateDirectoryA(name.c_str(), nullptr)) << o.name;
+        } else {
+            const bool deleted = o.made == Made::DeletedWhileHeld;
+            HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, deleted ? FILE_SHARE_DELETE : 0,
+                                   nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(h, INVALID_HANDLE_VALUE) << o.name;
+            held.push_back(h);
+            if (deleted) {
+                ASSERT_TRUE(DeleteFileA(name.c_str())) << o.name;
+            }
+        }
+    }
+
+    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
+    answers.namesTried = 0;
+    ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
+    EXPECT_EQ(DrivePump().result, StepDone);
+    EXPECT_TRUE(ui.errors.empty());
+    ExpectPayloadInstalled(dir / "Vorn");
+    ASSERT_EQ(ui.tempPaths.size(), 10u);
+    for (unsigned i = 0; i < 10; ++i)
+        EXPECT_EQ(ui.tempPaths[i], NameAt(tempWithSlash, next + static_cast<unsigned>(count) + i))
+            << "member " << i;
+    EXPECT_EQ(answers.namesTried, static_cast<int>(count) + 10);
+
+    for (HANDLE h : held)
+        CloseHandle(h);
+    std::vector<std::string> left = TempFilesIn(temp);
+    EXPECT_EQ(ReadFileBytes(NameAt(tempWithSlash, next)), leftover) << "the leftover was opened";
+    EXPECT_EQ(ReadFileBytes(NameAt(tempWithSlash, next + 1)), Bytes{}) << "the held file was written";
+    EXPECT_TRUE(IsFolder(NameAt(tempWithSlash, next + 2)));
+    EXPECT_EQ(left.size(), 3u) << "only the leftover, the held file and the folder are left";
+    RemoveTree(NameAt(tempWithSlash, next + 2));
+}
+
+TEST_F(CreateFileStandInTest, FolderThatTakesNoNewFileGivesElevenAndUndoesTheRun)
+{
+    struct Case {
+        const char* name;
+        DWORD error;   // the answer for every temporary name
+        int minTries;  // names tried before the run gives up, at least
+        int maxTries;  // and at most
+    };
+    const Case cases[] = {
+        // A folder that refuses new files answers so for every name: a few
+        // are passed over, as files awaiting deletion, and then the run stops.
+        {"every name access denied", ERROR_ACCESS_DENIED, 2, 64},
+        {"every name taken", ERROR_FILE_EXISTS, 0x10000, 0x10000},
+        {"folder missing", ERROR_PATH_NOT_FOUND, 1, 1},
+        {"disk full", ERROR_DISK_FULL, 1, 1},
+        {"write-protected", ERROR_WRITE_PROTECT, 1, 1},
+    };
+    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallRecorder();
+        answers.refuseEveryName = c.error;
+        answers.namesTried = 0;
+        const std::string target = dir / "Vorn";
+        ASSERT_EQ(StartInstall(target, package), StepDone);
+        EXPECT_EQ(DrivePump().result, StepFailed);
+        EXPECT_EQ(ui.errors, std::vector<int>{11});
+        EXPECT_GE(answers.namesTried, c.minTries);
+        EXPECT_LE(answers.namesTried, c.maxTries);
+        EXPECT_FALSE(Exists(target)) << "the folder this run created is removed";
+        EXPECT_EQ(extraction.packageStream, nullptr);
+        EXPECT_EQ(extraction.memberIndex, 0);
+        EXPECT_STREQ(extraction.tempPath, "");
+        EXPECT_EQ(TempFilesIn(temp), std::vector<std::string>{});
+    }
 }
 
 // Runs a command line in a process of its own and waits for its end.
@@ -219,6 +393,78 @@ TEST_F(TempFileTest, FileChangedOrFolderGoneBetweenMembersStopsAndRollsBack)
         EXPECT_FALSE(Exists(target)) << "files left: the created folder was not emptied";
         EXPECT_EQ(TempFilesIn(temp), std::vector<std::string>{});
         EXPECT_STREQ(extraction.tempPath, "");
+    }
+}
+
+// Where in the package a write to the temporary file is first refused.
+struct WriteFault {
+    const char* name;
+    int member;        // the member being copied when the fault goes in
+    int bytesToCome;   // that member's bytes still to be read then
+    bool closingPair;  // the package ends with its closing pair (else the file ends in the tenth member)
+};
+
+TEST_F(TempFileTest, TemporaryFileRefusingWritesGivesElevenAndUndoesTheRun)
+{
+    // A disk that fills up refuses the next write. Without a small drive to
+    // fill, the test makes the pump's own stream refuse it: at the end of a
+    // slice, a descriptor open only for reading is put under the temporary
+    // stream's, as the pump tests do with the package stream.
+    std::vector<Bytes> members = SplitMembers(DemoPackage());
+    // A first member longer than a block: a header for 100000 bytes and
+    // bits that decode to them.
+    Bytes first = {0xa0, 0x86, 0x01, 0x00};
+    Bytes bits = Filler(40000);
+    first.insert(first.end(), bits.begin(), bits.end());
+    members[0] = first;
+    ASSERT_GT(members[0].size(), 100u + kBlockSize);
+    ASSERT_GT(members[2].size() % kBlockSize, 100u) << "member 2's last block must still be held at its end";
+    const WriteFault faults[] = {
+        {"a whole block of member 0 still to be written", 0, static_cast<int>(members[0].size()) - 100, true},
+        {"the last bytes of member 2, written at its closing marker", 2, 100, true},
+        {"the tenth member, written at the closing pair", 9, static_cast<int>(members[9].size()) / 2, true},
+        {"the tenth member, written at the end of the file", 9, static_cast<int>(members[9].size()) / 2, false},
+    };
+    const std::string readable = dir / "read-only";
+    ASSERT_TRUE(WriteFileBytes(readable, {'r'}));
+    for (const WriteFault& f : faults) {
+        SCOPED_TRACE(f.name);
+        Bytes package = JoinPackage(members);
+        if (!f.closingPair)
+            package.resize(package.size() - 2 - 8);  // no CR LF, no closing pair
+        // Bytes from the start of the package to the fault, and filler that
+        // ends a slice there.
+        size_t at = 0;
+        for (int i = 0; i <= f.member; ++i)
+            at += 4 + members[static_cast<size_t>(i)].size();
+        at -= static_cast<size_t>(f.bytesToCome);
+        const size_t filler = (kSliceLimit + 1 - at % (kSliceLimit + 1)) % (kSliceLimit + 1);
+        const std::string file = WritePackageFile(dir, "installer.bin", package, filler);
+
+        InstallRecorder();
+        const std::string target = dir / "Vorn";
+        RemoveTree(target);
+        ASSERT_EQ(StartInstall(target, file), StepDone);
+        while (TakenBytes(extraction.packageBlock) < static_cast<int64_t>(filler + at))
+            ASSERT_EQ(PumpSlice(), StepAgain);
+        ASSERT_EQ(TakenBytes(extraction.packageBlock), static_cast<int64_t>(filler + at));
+        ASSERT_EQ(extraction.memberIndex, f.member);
+        ASSERT_NE(extraction.tempStream, nullptr);
+        FILE* readOnly = fopen(readable.c_str(), "rb");
+        ASSERT_NE(readOnly, nullptr);
+        const bool swapped = _dup2(_fileno(readOnly), _fileno(extraction.tempStream)) == 0;
+        fclose(readOnly);
+        ASSERT_TRUE(swapped);
+
+        EXPECT_EQ(DrivePump().result, StepFailed);
+        EXPECT_EQ(ui.errors, std::vector<int>{11});
+        EXPECT_EQ(ui.tempPaths.size(), static_cast<size_t>(f.member)) << "the failing member never reaches its decode";
+        EXPECT_FALSE(Exists(target)) << "members written before and the folder this run created are removed";
+        EXPECT_EQ(extraction.packageStream, nullptr);
+        EXPECT_EQ(extraction.tempStream, nullptr);
+        EXPECT_EQ(extraction.memberIndex, 0);
+        EXPECT_EQ(TempFilesIn(temp), std::vector<std::string>{});
+        EXPECT_EQ(ReadFileBytes(readable), Bytes{'r'});
     }
 }
 

@@ -1,8 +1,8 @@
 # The built installer's file, read natively with the toolchain's objdump (no
 # Wine needed, so it runs on every machine): a PE32 for i386 (PE32+ for
 # x86-64 in the 64-bit twin), the Windows GUI subsystem, imports from the
-# system's libraries and msvcrt only, and exactly the three exports, named
-# without decoration.
+# system's libraries and msvcrt only, exactly the three exports, named
+# without decoration, and in the twin the unwind tables that cover them.
 #   cmake -DOBJDUMP=... -DINSTALLER=... -DARCH=i386|x86-64 -P pe_check_test.cmake
 cmake_minimum_required(VERSION 3.20)
 execute_process(COMMAND ${OBJDUMP} -p ${INSTALLER} RESULT_VARIABLE result
@@ -60,6 +60,42 @@ list(SORT exports)
 list(JOIN exports ", " exported)
 if(NOT exported STREQUAL "DdeCallback, FileHook, MainWndProc")
   list(APPEND failures "exactly the exports DdeCallback, FileHook, MainWndProc (found: ${exported})")
+endif()
+
+# The 64-bit twin keeps its unwind tables: an exception directory whose
+# function table covers each exported callback, which x64 Windows must unwind
+# through to dispatch a fault inside it.
+if(ARCH STREQUAL x86-64)
+  if(NOT headers MATCHES "\nEntry 3 [0-9a-f]+ ([0-9a-f]+) Exception Directory" OR CMAKE_MATCH_1 MATCHES "^0+$")
+    list(APPEND failures "an exception directory (unwind tables)")
+  else()
+    string(REGEX MATCH "\nImageBase[ \t]+([0-9a-f]+)" found "${headers}")
+    set(base ${CMAKE_MATCH_1})
+    # Function table rows: "<vma>:\t<begin> <end> <unwind data>", addresses in memory.
+    string(REGEX MATCHALL "\n [0-9a-f]+:\t[0-9a-f]+ [0-9a-f]+ [0-9a-f]+" rows "${headers}")
+    string(REGEX MATCHALL "\\+base\\[ *[0-9]+\\] [0-9a-f]+ Export RVA" callbacks "${headers}")
+    foreach(callback IN LISTS callbacks)
+      string(REGEX REPLACE ".*\\] ([0-9a-f]+) Export RVA" "\\1" rva "${callback}")
+      math(EXPR at "0x${base} + 0x${rva}")
+      set(covered FALSE)
+      foreach(row IN LISTS rows)
+        string(REGEX REPLACE ".*:\t([0-9a-f]+) ([0-9a-f]+) .*" "\\1;\\2" range "${row}")
+        list(GET range 0 begin)
+        list(GET range 1 end)
+        math(EXPR begin "0x${begin}")
+        math(EXPR end "0x${end}")
+        if(at GREATER_EQUAL begin AND at LESS end)
+          set(covered TRUE)
+        endif()
+      endforeach()
+      if(NOT covered)
+        list(APPEND failures "unwind data for the export at RVA ${rva}")
+      endif()
+    endforeach()
+    if(NOT callbacks)
+      list(APPEND failures "export addresses")
+    endif()
+  endif()
 endif()
 
 if(failures)
