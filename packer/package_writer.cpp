@@ -1,8 +1,6 @@
 // Package building and checking for the packer.
 #include "packer/package_writer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -10,13 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "decoder/adaptive_tree.h"
-#include "decoder/member_decoder.h"
-#include "decoder/offset_code.h"
 #include "package/crc32.h"
 #include "package/marker.h"
 #include "package/member_table.h"
 #include "package/package_scan.h"
+#include "packer/member_check.h"
 
 namespace vorn {
 namespace {
@@ -43,87 +39,6 @@ bool ReadFile(const std::string& path, Bytes* bytes, std::string* error)
 void AppendMarker(Bytes& out)
 {
     out.insert(out.end(), PackageMarker, PackageMarker + kMarkerLength);
-}
-
-// A temporary file in the maintainer's temporary folder ($TMPDIR, else /tmp;
-// tmpfile() would ignore $TMPDIR), unlinked at once so that it goes with its
-// stream whatever happens. Null with the reason.
-FILE* OpenTemporaryFile(std::string* path, std::string* error)
-{
-    const char* tmpdir = getenv("TMPDIR");
-    std::string folder = tmpdir && *tmpdir ? tmpdir : "/tmp";
-    std::string name = folder + "/vornpack-XXXXXX";
-    int fd = mkstemp(name.data());
-    if (fd < 0) {
-        *error = "cannot create a temporary file in " + folder + ": " + strerror(errno);
-        return nullptr;
-    }
-    unlink(name.c_str());
-    FILE* f = fdopen(fd, "w+b");
-    if (!f) {
-        *error = "cannot open the temporary file " + name + ": " + strerror(errno);
-        close(fd);
-        return nullptr;
-    }
-    *path = name;
-    return f;
-}
-
-// Closes a temporary stream; a close that fails (a write-back that did not
-// fit) fails the check when nothing else has.
-void CloseTemporary(FILE* f, const std::string& path, bool* ok, std::string* error)
-{
-    if (f && fclose(f) != 0 && *ok) {
-        *error = "not checked: cannot close the temporary file " + path + ": " + strerror(errno);
-        *ok = false;
-    }
-}
-
-// Decodes one member stream as the pump hands it to the decoder: from a file
-// into a file. Every write to the two temporary files is checked, so that a
-// full temporary folder fails the check instead of feeding the decoder a
-// short stream whose missing bytes decode as zeros. False with the reason:
-// "does not decode", or "not checked: " and the temporary file's fault.
-bool DecodeStream(const Bytes& stream, Bytes* decoded, std::string* error)
-{
-    std::string inPath, outPath;
-    FILE* in = OpenTemporaryFile(&inPath, error);
-    FILE* out = in ? OpenTemporaryFile(&outPath, error) : nullptr;
-    bool ok = in && out;
-    if (!ok)
-        *error = "not checked: " + *error;
-    auto fail = [&](const std::string& what, const std::string& path) {
-        *error = "not checked: " + what + path + ": " + strerror(errno);
-        ok = false;
-    };
-    if (ok && (fwrite(stream.data(), 1, stream.size(), in) != stream.size() || fflush(in) != 0))
-        fail("cannot write the member stream to the temporary file ", inPath);
-    if (ok) {
-        rewind(in);
-        MemberProgressSink quiet = {[](void*) { return 1; }, [](void*, uint32_t, uint32_t) {},
-                                    [](void*) {}, nullptr};
-        bool decodes = DecodeMember(in, out, quiet);
-        if (ferror(out) || fflush(out) != 0)
-            fail("cannot write the decoded bytes to the temporary file ", outPath);
-        else if (ferror(in))
-            fail("cannot read the temporary file ", inPath);
-        else if (!decodes) {
-            *error = "does not decode";
-            ok = false;
-        }
-    }
-    if (ok) {
-        rewind(out);
-        decoded->clear();
-        int c;
-        while ((c = getc(out)) != EOF)
-            decoded->push_back(static_cast<uint8_t>(c));
-        if (ferror(out))
-            fail("cannot read the temporary file ", outPath);
-    }
-    CloseTemporary(in, inPath, &ok, error);
-    CloseTemporary(out, outPath, &ok, error);
-    return ok;
 }
 
 // The CRC an installer carries in its version information, looked for behind
@@ -155,25 +70,6 @@ bool FindCarriedCrc(const Bytes& file, size_t from, uint32_t* crc)
         return false;
     *crc = value;
     return true;
-}
-
-// The most bytes a bit stream of this many bytes can code: a match of 60
-// bytes takes at least ten bits (a symbol of one bit, an offset of nine), a
-// literal at least one. A larger declared size is a damaged header, refused
-// before the decoder writes up to 4 GiB for it.
-uint64_t MostDecodedBytes(size_t bitStreamBytes)
-{
-    constexpr int kFewestMatchBits = 1 + OffsetCodeLength(0) + kOffsetLowBits;
-    static_assert(kFewestMatchBits == 10);
-    return uint64_t{bitStreamBytes} * 8 * kLongestMatch / kFewestMatchBits + kLongestMatch;
-}
-
-uint32_t DeclaredSize(const Bytes& stream)
-{
-    uint32_t size = 0;
-    for (size_t i = 0; i < 4 && i < stream.size(); ++i)
-        size |= static_cast<uint32_t>(stream[i]) << (8 * i);
-    return size;
 }
 
 }  // namespace
@@ -281,24 +177,12 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
     package->contents.clear();
     for (size_t i = 0; i < members.size(); ++i) {
         Bytes decoded;
-        const char* name = kMemberNames[i];
-        if (members[i].size() >= 4 && DeclaredSize(members[i]) > MostDecodedBytes(members[i].size() - 4)) {
-            *error = path + ": member " + std::to_string(i) + " (" + name + ") declares " +
-                     std::to_string(DeclaredSize(members[i])) + " bytes, more than its stream can hold";
-            return false;
-        }
         std::string fault;
-        if (!DecodeStream(members[i], &decoded, &fault)) {
-            *error = path + ": member " + std::to_string(i) + " (" + name + ") " + fault;
+        if (CheckMemberStream(members[i], &decoded, &fault) != MemberCheck::Decoded) {
+            *error = path + ": member " + std::to_string(i) + " (" + kMemberNames[i] + ") " + fault;
             return false;
         }
-        if (decoded.size() != DeclaredSize(members[i])) {
-            *error = path + ": member " + std::to_string(i) + " (" + name + ") decodes to " +
-                     std::to_string(decoded.size()) + " bytes, not its declared " +
-                     std::to_string(DeclaredSize(members[i]));
-            return false;
-        }
-        package->members.push_back({name, decoded.size(), members[i].size()});
+        package->members.push_back({kMemberNames[i], decoded.size(), members[i].size()});
         package->contents.push_back(std::move(decoded));
     }
     return true;

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "decoder/member_decoder.h"
+#include "packer/file_output.h"
+#include "packer/member_check.h"
 #include "packer/package_writer.h"
 
 namespace {
@@ -189,28 +190,25 @@ int PackMember(const Args& args)
     return 0;
 }
 
+// Decodes one member stream with verify's checks (its declared size bounded
+// and met exactly) and writes it through the output writer.
 int UnpackMember(const Args& args)
 {
-    const char* in = args.positional[0];
-    const char* outPath = args.positional[1];
-    FILE* input = fopen(in, "rb");
-    if (!input)
-        return Fail(std::string(in) + ": cannot open");
-    std::string partial = std::string(outPath) + ".partial";
-    FILE* out = fopen(partial.c_str(), "wb");
-    if (!out) {
-        fclose(input);
-        return Fail(std::string(outPath) + ": cannot write");
+    const std::string in = args.positional[0];
+    Bytes stream, decoded;
+    if (!ReadAll(in.c_str(), &stream))
+        return Fail(in + ": cannot read");
+    std::string error;
+    switch (vorn::CheckMemberStream(stream, &decoded, &error)) {
+    case vorn::MemberCheck::Decoded:
+        break;
+    case vorn::MemberCheck::NotDecodable:
+        return Fail(in + ": not a decodable member stream: " + error);
+    case vorn::MemberCheck::NotChecked:
+        return Fail(in + ": " + error);
     }
-    vorn::MemberProgressSink quiet = {[](void*) { return 1; }, [](void*, uint32_t, uint32_t) {},
-                                      [](void*) {}, nullptr};
-    bool ok = vorn::DecodeMember(input, out, quiet);
-    ok = (fclose(out) == 0) && ok;
-    fclose(input);
-    if (!ok || rename(partial.c_str(), outPath) != 0) {
-        remove(partial.c_str());
-        return Fail(std::string(in) + ": not a decodable member stream");
-    }
+    if (!vorn::WriteFileAtomically(args.positional[1], decoded, &error))
+        return Fail(error);
     return 0;
 }
 

@@ -8,6 +8,7 @@
 
 #include "package/crc32.h"
 #include "package/member_table.h"
+#include "packer/member_check.h"
 #include "packer/package_writer.h"
 
 namespace vorn {
@@ -88,13 +89,42 @@ TEST_F(PackageWriter, BuildRefusesMissingOrEmptyMembers)
     EXPECT_NE(error.find("urls.ini: empty file"), std::string::npos) << error;
 }
 
-TEST_F(PackageWriter, FailedWriteLeavesNoFile)
+// One member stream with verify's checks, as unpack-member runs them.
+TEST(MemberStreamCheck, RefusesWhatTheInstallerWouldDecodeWrongly)
 {
+    // Ends in a long match, which the decoder copies whole past a smaller
+    // declared size.
+    const Bytes text = Of("[text] line line line line line line line line");
+    Bytes good;
     std::string error;
-    EXPECT_FALSE(WriteFileAtomically(dir + "/no/such/folder/package.bin", Of("x"), &error));
-    EXPECT_NE(error.find("cannot write"), std::string::npos);
-    EXPECT_TRUE(WriteFileAtomically(dir + "/package.bin", Of("x"), &error));
-    EXPECT_EQ(fopen((dir + "/package.bin.partial").c_str(), "rb"), nullptr);
+    ASSERT_TRUE(EncodeMember(text, &good, &error)) << error;
+    const uint32_t shorter = static_cast<uint32_t>(text.size() - 2);
+    auto withSize = [&good](uint32_t size) {
+        Bytes s = good;
+        for (int i = 0; i < 4; ++i)
+            s[i] = static_cast<uint8_t>(size >> (8 * i));
+        return s;
+    };
+    struct Case {
+        const char* name;
+        Bytes stream;
+        MemberCheck result;
+        std::string fault;
+    };
+    const Case cases[] = {
+        {"sound", good, MemberCheck::Decoded, ""},
+        {"cut inside the size", Of("AB"), MemberCheck::NotDecodable, "does not decode"},
+        {"declares size 0", withSize(0), MemberCheck::NotDecodable, "does not decode"},
+        {"declares 4 GiB", withSize(0xFFFFFFFF), MemberCheck::NotDecodable, "declares 4294967295 bytes, more than"},
+        {"declares two bytes less", withSize(shorter), MemberCheck::NotDecodable,
+         "decodes to " + std::to_string(text.size()) + " bytes, not its declared " + std::to_string(shorter)},
+    };
+    for (const Case& c : cases) {
+        Bytes decoded;
+        std::string fault;
+        EXPECT_EQ(CheckMemberStream(c.stream, &decoded, &fault), c.result) << c.name << ": " << fault;
+        EXPECT_NE(fault.find(c.fault), std::string::npos) << c.name << ": " << fault;
+    }
 }
 
 TEST_F(PackageWriter, CheckRefusesBrokenFiles)
