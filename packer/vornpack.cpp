@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "packer/file_output.h"
+#include "packer/file_reader.h"
 #include "packer/member_check.h"
+#include "packer/package_reader.h"
 #include "packer/package_writer.h"
 
 namespace {
@@ -70,19 +72,6 @@ void PrintMembers(const std::vector<vorn::MemberReport>& members, uint32_t crc)
     printf("package CRC-32 0x%08X\n", crc);
 }
 
-bool ReadAll(const char* path, Bytes* bytes)
-{
-    FILE* f = fopen(path, "rb");
-    if (!f)
-        return false;
-    int c;
-    while ((c = getc(f)) != EOF)
-        bytes->push_back(static_cast<uint8_t>(c));
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
-}
-
 // The checks that verify and extract share: the file read as the installer
 // reads it, its CRC against the one an installer carries and the one given
 // with --crc (checked for form by the parser). Prints the member table and
@@ -127,8 +116,10 @@ int Build(const Args& args)
                  "namespace vorn {\ninline constexpr uint32_t ExpectedPackageCrc = 0x%08Xu;\n}\n#endif\n",
                  package.crc, package.crc);
         Bytes old, wanted(text, text + strlen(text));
+        std::string unread;
         // Left alone when unchanged, so that nothing rebuilds for nothing.
-        if ((!ReadAll(header, &old) || old != wanted) && !vorn::WriteFileAtomically(header, wanted, &error)) {
+        if ((!vorn::ReadFileBytes(header, &old, &unread) || old != wanted) &&
+            !vorn::WriteFileAtomically(header, wanted, &error)) {
             remove(output);
             return Fail(error);
         }
@@ -143,14 +134,15 @@ int Verify(const Args& args)
     const char* file = args.positional[0];
     const char* payload = Value(args, "--payload");
     vorn::CheckedPackage package;
+    std::string error;
     if (!CheckFile(args, &package))
         return 1;
     if (payload) {
         for (size_t i = 0; i < package.members.size(); ++i) {
-            std::string path = std::string(payload) + "/" + package.members[i].name;
+            std::string path = vorn::JoinPath(payload, package.members[i].name);
             Bytes original;
-            if (!ReadAll(path.c_str(), &original))
-                return Fail(path + ": cannot read");
+            if (!vorn::ReadFileBytes(path, &original, &error))
+                return Fail(error);
             if (original != package.contents[i])
                 return Fail(std::string(file) + ": member " + package.members[i].name + " differs from " + path);
         }
@@ -181,8 +173,8 @@ int PackMember(const Args& args)
     const char* in = args.positional[0];
     Bytes data, stream;
     std::string error;
-    if (!ReadAll(in, &data))
-        return Fail(std::string(in) + ": cannot read");
+    if (!vorn::ReadFileBytes(in, &data, &error))
+        return Fail(error);
     if (!vorn::EncodeMember(data, &stream, &error))
         return Fail(std::string(in) + ": " + error);
     if (!vorn::WriteFileAtomically(args.positional[1], stream, &error))
@@ -196,9 +188,9 @@ int UnpackMember(const Args& args)
 {
     const std::string in = args.positional[0];
     Bytes stream, decoded;
-    if (!ReadAll(in.c_str(), &stream))
-        return Fail(in + ": cannot read");
     std::string error;
+    if (!vorn::ReadFileBytes(in, &stream, &error))
+        return Fail(error);
     switch (vorn::CheckMemberStream(stream, &decoded, &error)) {
     case vorn::MemberCheck::Decoded:
         break;

@@ -105,6 +105,15 @@ refused("unpack a member that declares 4 GiB" "huge.member: not a decodable memb
   ${WORK}/huge.out ${VORNPACK} unpack-member ${WORK}/huge.member ${WORK}/huge.out)
 refused("unpack into a missing folder" "out.exe: cannot create a temporary file: No such file"
   ${WORK}/no/such/out.exe ${VORNPACK} unpack-member ${WORK}/client.member ${WORK}/no/such/out.exe)
+file(MAKE_DIRECTORY ${WORK}/a-folder)
+refused("pack a folder" "a-folder: is a folder, not a file" ${WORK}/folder.member
+  ${VORNPACK} pack-member ${WORK}/a-folder ${WORK}/folder.member)
+file(REMOVE ${WORK}/short/vorn.ini)
+file(MAKE_DIRECTORY ${WORK}/short/vorn.ini)
+refused("build with a member that is a folder" "short/vorn.ini: is a folder, not a file" ${WORK}/short.bin
+  ${VORNPACK} build ${WORK}/short -o ${WORK}/short.bin)
+file(REMOVE_RECURSE ${WORK}/short/vorn.ini)
+file(COPY ${PAYLOAD}/vorn.ini DESTINATION ${WORK}/short)
 # An output that cannot be written in full (files limited to 4 KiB): the
 # write is named, and neither the output nor its temporary stays.
 refused("build where the write fails" "short.bin: cannot write: File too large" ${WORK}/short.bin
@@ -155,8 +164,11 @@ foreach(pair "package.bin;${PACKAGE}" "client.exe;${PAYLOAD}/vorn32.exe")
     message(FATAL_ERROR "planted/${name} differs from ${original}")
   endif()
 endforeach()
-execute_process(COMMAND ${VORNPACK} build ${PAYLOAD} -o ${WORK}/twice.bin
-  COMMAND ${VORNPACK} build ${PAYLOAD} -o ${WORK}/twice.bin RESULTS_VARIABLE results OUTPUT_QUIET ERROR_VARIABLE error)
+# (The two commands of one execute_process run at once; their reports go
+# to /dev/null, not into the pipe between them.)
+set(build_twice sh -c "exec \"$0\" build \"$1\" -o \"$2\" >/dev/null" ${VORNPACK} ${PAYLOAD} ${WORK}/twice.bin)
+execute_process(COMMAND ${build_twice} COMMAND ${build_twice} RESULTS_VARIABLE results OUTPUT_QUIET
+  ERROR_VARIABLE error)
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${PACKAGE} ${WORK}/twice.bin RESULT_VARIABLE differs)
 file(GLOB left ${WORK}/.twice.bin.*)
 if(NOT results STREQUAL "0;0" OR differs OR left)
