@@ -84,5 +84,9 @@ set_source_files_properties(decoder/adaptive_tree.cpp decoder/member_decoder.cpp
 
 add_subdirectory(payload)
 include(${CMAKE_SOURCE_DIR}/cmake/Installer.cmake)
+# vornpack.exe: the packer as a console program for maintainers on Windows
+# (the build itself packs with the native packer).
+add_subdirectory(packer)
 add_subdirectory(tests)
 add_subdirectory(bench)
+include(${CMAKE_SOURCE_DIR}/cmake/WindowsDistribution.cmake)

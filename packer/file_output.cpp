@@ -1,85 +1,92 @@
-// Checked, all-or-nothing file output for the packer.
+// Checked, all-or-nothing file output for the packer (portable; the system
+// calls are in the platform's file_system_*.cpp).
 #include "packer/file_output.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include "packer/file_system.h"
 
 namespace vorn {
 namespace {
 
 std::string Reason(const std::string& path, const char* what, int code)
 {
-    return path + ": " + what + ": " + strerror(code);
+    return path + ": " + what + ": " + fs::ErrorText(code);
 }
 
-// Writes all bytes to an open stream and closes it: every write, the flush,
-// the sync to the disk and the close are checked, so that a full disk is
-// seen here and not after the rename. False with the reason; the stream is
-// closed in every case.
-bool WriteAndClose(FILE* f, const std::string& path, const Bytes& bytes, std::string* error)
+// path without separators at its end, its root left whole.
+std::string StripSeparators(std::string path)
 {
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && fflush(f) == 0 &&
-              fsync(fileno(f)) == 0;
-    int code = errno;
-    if (fclose(f) != 0 && ok) {
-        ok = false;
-        code = errno;
-    }
-    if (!ok)
-        *error = Reason(path, "cannot write", code);
-    return ok;
+    size_t root = fs::RootLength(path);
+    while (path.size() > root && fs::IsSeparator(path.back()))
+        path.pop_back();
+    return path;
 }
 
-// A new file of a unique name "<folder>/.<name>.XXXXXX", opened for writing,
-// with the permissions an ordinary new file gets (mkstemp makes it 0600).
-FILE* CreateTemporary(const std::string& folder, const std::string& name, std::string* path, std::string* error)
+// The folder part of path with its separator ("" for a bare name), and the name.
+void SplitPath(const std::string& path, std::string* folder, std::string* name)
 {
-    std::string pattern = folder + "/." + name + ".XXXXXX";
-    int fd = mkstemp(pattern.data());
-    if (fd < 0) {
-        *error = Reason(folder + "/" + name, "cannot create a temporary file", errno);
-        return nullptr;
-    }
-    *path = pattern;
-    mode_t mask = umask(0);
-    umask(mask);
-    FILE* f = fchmod(fd, 0666 & ~mask) == 0 ? fdopen(fd, "wb") : nullptr;
-    if (!f) {
-        *error = Reason(*path, "cannot write", errno);
-        close(fd);
-        unlink(path->c_str());
-    }
-    return f;
+    size_t at = path.size();
+    while (at > fs::RootLength(path) && !fs::IsSeparator(path[at - 1]))
+        --at;
+    *folder = path.substr(0, at);
+    *name = path.substr(at);
 }
 
-bool IsFolder(const std::string& path)
+// The folder that holds path, or "" when path is a root or a bare name.
+std::string Parent(const std::string& path)
 {
-    struct stat s;
-    return stat(path.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
+    std::string folder, name;
+    SplitPath(StripSeparators(path), &folder, &name);
+    return StripSeparators(folder);
+}
+
+// The temporary names of one output: hidden beside it, named for it; the
+// unique characters follow.
+std::string TemporaryPrefix(const std::string& path)
+{
+    std::string folder, name;
+    SplitPath(path, &folder, &name);
+    return folder + "." + name + ".";
+}
+
+// Creates a fresh temporary beside target and writes bytes into it: every
+// step checked, so that a full disk is seen here and not after the rename.
+// On failure the temporary is gone and error names the target and the step.
+bool WriteTemporary(const std::string& target, const Bytes& bytes, fs::NewFile* file, std::string* error)
+{
+    int code = fs::CreateFresh(TemporaryPrefix(target), file);
+    if (code != 0) {
+        *error = Reason(target, "cannot create a temporary file", code);
+        return false;
+    }
+    code = fs::WriteAndSync(*file, bytes);
+    int closed = fs::Close(file);
+    if (code == 0)
+        code = closed;
+    if (code != 0) {
+        *error = Reason(target, "cannot write", code);
+        fs::RemoveFile(file->path);
+        return false;
+    }
+    return true;
 }
 
 // Creates folder and its missing parents; those created, outermost first, go
-// to created so that a failure can take them away again.
+// to created so that a failure can take them away again. A folder that
+// exists when it is made (another program made it, or a name such as "n/."
+// that only exists once its parent does) is used, not counted as created.
 bool CreateFolders(const std::string& folder, std::vector<std::string>* created, std::string* error)
 {
     std::vector<std::string> missing;
-    for (std::string p = folder; !p.empty() && !IsFolder(p);) {
+    for (std::string p = StripSeparators(folder); p.size() > fs::RootLength(p) && !fs::IsFolder(p); p = Parent(p))
         missing.push_back(p);
-        size_t slash = p.find_last_of('/');
-        p = slash == std::string::npos ? "" : p.substr(0, slash);
-    }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        if (mkdir(it->c_str(), 0777) != 0) {
-            *error = Reason(*it, "cannot create the folder", errno);
+        int code = fs::MakeFolder(*it);
+        if (code == 0) {
+            created->push_back(*it);
+        } else if (!(fs::IsAlreadyExists(code) && fs::IsFolder(*it))) {
+            *error = Reason(*it, "cannot create the folder", code);
             return false;
         }
-        created->push_back(*it);
     }
     return true;
 }
@@ -87,77 +94,79 @@ bool CreateFolders(const std::string& folder, std::vector<std::string>* created,
 void RemoveFolders(const std::vector<std::string>& created)
 {
     for (auto it = created.rbegin(); it != created.rend(); ++it)
-        rmdir(it->c_str());
+        fs::RemoveFolder(*it);
 }
 
 }  // namespace
 
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty() || fs::IsSeparator(folder.back()) || (folder.size() == 2 && folder[1] == ':'))
+        return folder + name;
+    return folder + fs::kSeparator + name;
+}
+
 bool WriteFileAtomically(const std::string& path, const Bytes& bytes, std::string* error)
 {
-    std::string temporary = path + ".partial";
-    FILE* f = fopen(temporary.c_str(), "wb");
-    if (!f) {
-        *error = Reason(path, "cannot write", errno);
+    fs::NewFile file;
+    if (!WriteTemporary(path, bytes, &file, error))
+        return false;
+    int code = fs::Rename(file.path, path, true);
+    if (code != 0) {
+        *error = Reason(path, "cannot rename the written file into place", code);
+        fs::RemoveFile(file.path);
         return false;
     }
-    bool ok = WriteAndClose(f, path, bytes, error);
-    if (ok && rename(temporary.c_str(), path.c_str()) != 0) {
-        *error = Reason(path, "cannot write", errno);
-        ok = false;
-    }
-    if (!ok)
-        remove(temporary.c_str());
-    return ok;
+    return true;
 }
 
 bool WriteFilesIntoFolder(const std::string& folderGiven, const std::vector<FolderFile>& files, bool replace,
-                          std::string* error)
+                          std::string* error, const BeforeRename* beforeRename)
 {
-    std::string folder = folderGiven;
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
+    const std::string folder = StripSeparators(folderGiven);
     if (folder.empty()) {
         *error = "no folder given";
         return false;
     }
-    struct stat s;
-    if (stat(folder.c_str(), &s) == 0 && !S_ISDIR(s.st_mode)) {
+    if (fs::KindAt(folder) != fs::Kind::Missing && !fs::IsFolder(folder)) {
         *error = folder + ": not a folder";
         return false;
     }
-    // Refusals first, so that a refused run writes nothing. (A file that
-    // appears between this look and the rename is replaced: the packer is
-    // not meant to race other writers in the same folder.)
+    // Refusals first, so that a refused run writes nothing. What appears
+    // after this look is never replaced all the same: the renames below do
+    // not replace unless asked to.
     for (const FolderFile& file : files) {
-        std::string path = folder + "/" + file.name;
-        if (lstat(path.c_str(), &s) != 0)
-            continue;
-        if (S_ISDIR(s.st_mode)) {
+        std::string path = JoinPath(folder, file.name);
+        fs::Kind kind = fs::KindAt(path);
+        if (kind == fs::Kind::Folder) {
             *error = path + ": a folder is in the way";
             return false;
         }
-        if (!replace) {
+        if (kind != fs::Kind::Missing && !replace) {
             *error = path + ": already exists, not replaced";
             return false;
         }
     }
 
-    std::vector<std::string> created, temporaries;
+    std::vector<std::string> created;
+    std::vector<fs::NewFile> temporaries;
     bool ok = CreateFolders(folder, &created, error);
     for (size_t i = 0; ok && i < files.size(); ++i) {
-        std::string temporary;
-        FILE* f = CreateTemporary(folder, files[i].name, &temporary, error);
-        ok = f != nullptr;
-        if (ok) {
-            temporaries.push_back(temporary);
-            ok = WriteAndClose(f, folder + "/" + files[i].name, *files[i].bytes, error);
-        }
+        fs::NewFile file;
+        ok = WriteTemporary(JoinPath(folder, files[i].name), *files[i].bytes, &file, error);
+        if (ok)
+            temporaries.push_back(file);
     }
     size_t renamed = 0;
     for (; ok && renamed < temporaries.size(); ++renamed) {
-        std::string path = folder + "/" + files[renamed].name;
-        if (rename(temporaries[renamed].c_str(), path.c_str()) != 0) {
-            *error = Reason(path, "cannot rename the written file into place", errno);
+        std::string path = JoinPath(folder, files[renamed].name);
+        if (beforeRename)
+            beforeRename->call(beforeRename->context, renamed, path);
+        int code = fs::Rename(temporaries[renamed].path, path, replace);
+        if (code != 0) {
+            *error = fs::IsAlreadyExists(code) && !replace
+                         ? path + ": appeared while the files were written, not replaced"
+                         : Reason(path, "cannot rename the written file into place", code);
             ok = false;
             break;
         }
@@ -165,12 +174,16 @@ bool WriteFilesIntoFolder(const std::string& folderGiven, const std::vector<Fold
     if (ok)
         return true;
     for (size_t i = renamed; i < temporaries.size(); ++i)
-        unlink(temporaries[i].c_str());
-    // Files renamed before the failure were new unless replace was given;
-    // replaced files cannot be brought back, so those stay, complete.
+        fs::RemoveFile(temporaries[i].path);
+    // Files renamed before the failure replaced nothing unless replace was
+    // given; each goes only while it is still the file this run wrote.
+    // Replaced files cannot be brought back, so those stay, complete.
     if (!replace)
-        for (size_t i = 0; i < renamed; ++i)
-            unlink((folder + "/" + files[i].name).c_str());
+        for (size_t i = 0; i < renamed; ++i) {
+            std::string path = JoinPath(folder, files[i].name);
+            if (fs::IsSameFile(path, temporaries[i].id))
+                fs::RemoveFile(path);
+        }
     RemoveFolders(created);
     return false;
 }

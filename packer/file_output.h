@@ -1,6 +1,7 @@
 // Writing the packer's output files so that a failure never leaves a partial
-// file: one file through a temporary beside it, or a set of files into a
-// folder all or none.
+// file and nothing planted at a temporary name is ever followed: one file
+// through a fresh temporary beside it, or a set of files into a folder all
+// or none.
 #pragma once
 #include <string>
 #include <vector>
@@ -9,8 +10,13 @@
 
 namespace vorn {
 
-// Writes bytes to path through "<path>.partial", renamed into place when the
-// whole file is written. False with the reason; the temporary is removed.
+// folder and name joined with the platform's separator (none added after a
+// folder that already ends in one).
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// Writes bytes to path: to a temporary file of a fresh name beside it, made
+// exclusively, written, synced and closed, then renamed over path. False
+// with a one-line reason naming what failed; the temporary is removed.
 bool WriteFileAtomically(const std::string& path, const Bytes& bytes, std::string* error);
 
 struct FolderFile {
@@ -18,14 +24,25 @@ struct FolderFile {
     const Bytes* bytes;
 };
 
+// Called before each file of a set is renamed into place (index in files,
+// the name it goes to); tests play another writer through it.
+struct BeforeRename {
+    void (*call)(void* context, size_t index, const std::string& target);
+    void* context;
+};
+
 // Writes the files into folder, all or none. The folder and its missing
-// parents are created. An existing entry of one of the names is refused
-// unless replace is set; a folder of that name is refused always. Every file
-// is written in full to a temporary name in the folder first; only when all
-// are written are they renamed into place. On failure (a reason in error)
-// the folder holds nothing new: temporaries, files renamed so far (when
-// nothing was replaced) and the folders this call created are removed.
+// parents are created (repeated and trailing separators, "." and ".." are
+// fine). An existing entry of one of the names is refused unless replace is
+// set; a folder of that name is refused always. Every file is written in
+// full to a fresh temporary name in the folder first; only when all are
+// written are they renamed into place, without replace by a rename that
+// never replaces, so a file that appears meanwhile is kept and the run
+// fails. On failure (a reason in error) the folder holds nothing new: the
+// temporaries, the files renamed so far that are still this run's own (when
+// nothing was replaced) and the folders this call created are removed, and
+// nothing else.
 bool WriteFilesIntoFolder(const std::string& folder, const std::vector<FolderFile>& files, bool replace,
-                          std::string* error);
+                          std::string* error, const BeforeRename* beforeRename = nullptr);
 
 }  // namespace vorn

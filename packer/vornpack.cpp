@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "decoder/member_decoder.h"
+#include "packer/file_output.h"
+#include "packer/file_reader.h"
 #include "packer/installer_image.h"
+#include "packer/member_check.h"
+#include "packer/package_reader.h"
 #include "packer/package_writer.h"
 #include "packer/stub_location.h"
 
@@ -74,19 +77,6 @@ void PrintMembers(const std::vector<vorn::MemberReport>& members, uint32_t crc)
     printf("package CRC-32 0x%08X\n", crc);
 }
 
-bool ReadAll(const char* path, Bytes* bytes)
-{
-    FILE* f = fopen(path, "rb");
-    if (!f)
-        return false;
-    int c;
-    while ((c = getc(f)) != EOF)
-        bytes->push_back(static_cast<uint8_t>(c));
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
-}
-
 // The checks that verify and extract share: the file read as the installer
 // reads it, its CRC against the one an installer carries and the one given
 // with --crc (checked for form by the parser). Prints the member table and
@@ -133,8 +123,10 @@ int Build(const Args& args)
                  "namespace vorn {\ninline constexpr uint32_t ExpectedPackageCrc = 0x%08Xu;\n}\n#endif\n",
                  package.crc, package.crc);
         Bytes old, wanted(text, text + strlen(text));
+        std::string unread;
         // Left alone when unchanged, so that nothing rebuilds for nothing.
-        if ((!ReadAll(header, &old) || old != wanted) && !vorn::WriteFileAtomically(header, wanted, &error)) {
+        if ((!vorn::ReadFileBytes(header, &old, &unread) || old != wanted) &&
+            !vorn::WriteFileAtomically(header, wanted, &error)) {
             remove(output);
             return Fail(error);
         }
@@ -163,8 +155,8 @@ int Installer(const Args& args)
     vorn::StubLayout layout;
     vorn::BuiltPackage package;
     std::string error;
-    if (!ReadAll(stubPath.c_str(), &stub))
-        return Fail(stubPath + ": cannot read");
+    if (!vorn::ReadFileBytes(stubPath, &stub, &error))
+        return Fail(error);
     if (!vorn::ReadStub(stub, &layout, &error))
         return Fail(stubPath + ": " + error);
     if (!vorn::BuildPackage(args.positional[0], &package, &error))
@@ -184,14 +176,15 @@ int Verify(const Args& args)
     const char* file = args.positional[0];
     const char* payload = Value(args, "--payload");
     vorn::CheckedPackage package;
+    std::string error;
     if (!CheckFile(args, &package))
         return 1;
     if (payload) {
         for (size_t i = 0; i < package.members.size(); ++i) {
-            std::string path = std::string(payload) + "/" + package.members[i].name;
+            std::string path = vorn::JoinPath(payload, package.members[i].name);
             Bytes original;
-            if (!ReadAll(path.c_str(), &original))
-                return Fail(path + ": cannot read");
+            if (!vorn::ReadFileBytes(path, &original, &error))
+                return Fail(error);
             if (original != package.contents[i])
                 return Fail(std::string(file) + ": member " + package.members[i].name + " differs from " + path);
         }
@@ -222,8 +215,8 @@ int PackMember(const Args& args)
     const char* in = args.positional[0];
     Bytes data, stream;
     std::string error;
-    if (!ReadAll(in, &data))
-        return Fail(std::string(in) + ": cannot read");
+    if (!vorn::ReadFileBytes(in, &data, &error))
+        return Fail(error);
     if (!vorn::EncodeMember(data, &stream, &error))
         return Fail(std::string(in) + ": " + error);
     if (!vorn::WriteFileAtomically(args.positional[1], stream, &error))
@@ -231,28 +224,25 @@ int PackMember(const Args& args)
     return 0;
 }
 
+// Decodes one member stream with verify's checks (its declared size bounded
+// and met exactly) and writes it through the output writer.
 int UnpackMember(const Args& args)
 {
-    const char* in = args.positional[0];
-    const char* outPath = args.positional[1];
-    FILE* input = fopen(in, "rb");
-    if (!input)
-        return Fail(std::string(in) + ": cannot open");
-    std::string partial = std::string(outPath) + ".partial";
-    FILE* out = fopen(partial.c_str(), "wb");
-    if (!out) {
-        fclose(input);
-        return Fail(std::string(outPath) + ": cannot write");
+    const std::string in = args.positional[0];
+    Bytes stream, decoded;
+    std::string error;
+    if (!vorn::ReadFileBytes(in, &stream, &error))
+        return Fail(error);
+    switch (vorn::CheckMemberStream(stream, &decoded, &error)) {
+    case vorn::MemberCheck::Decoded:
+        break;
+    case vorn::MemberCheck::NotDecodable:
+        return Fail(in + ": not a decodable member stream: " + error);
+    case vorn::MemberCheck::NotChecked:
+        return Fail(in + ": " + error);
     }
-    vorn::MemberProgressSink quiet = {[](void*) { return 1; }, [](void*, uint32_t, uint32_t) {},
-                                      [](void*) {}, nullptr};
-    bool ok = vorn::DecodeMember(input, out, quiet);
-    ok = (fclose(out) == 0) && ok;
-    fclose(input);
-    if (!ok || rename(partial.c_str(), outPath) != 0) {
-        remove(partial.c_str());
-        return Fail(std::string(in) + ": not a decodable member stream");
-    }
+    if (!vorn::WriteFileAtomically(args.positional[1], decoded, &error))
+        return Fail(error);
     return 0;
 }
 

@@ -57,7 +57,8 @@ file(REMOVE ${WORK}/short/urls.ini)
 vornpack("build with a member missing" FALSE "urls.ini: cannot open" build ${WORK}/short -o ${WORK}/short.bin)
 file(WRITE ${WORK}/short/urls.ini "")
 vornpack("build with an empty member" FALSE "urls.ini: empty file" build ${WORK}/short -o ${WORK}/short.bin)
-vornpack("build into a missing folder" FALSE "cannot write" build ${PAYLOAD} -o ${WORK}/no/such/package.bin)
+vornpack("build into a missing folder" FALSE "package.bin: cannot create a temporary file: No such file"
+  build ${PAYLOAD} -o ${WORK}/no/such/package.bin)
 # A member no coding can pack: seven bytes without a repeat or a space, whose
 # literal codes spell the marker. The whole error is one line that says why.
 string(ASCII 181 198 194 189 153 75 140 seven)
@@ -79,6 +80,101 @@ foreach(left short.bin short.bin.partial no/such/package.bin cut.out cut.out.par
     message(FATAL_ERROR "${left} was left behind")
   endif()
 endforeach()
+
+# Every refusal: exit 1, one line "vornpack: <file>: <reason>", and no output
+# file, temporary or otherwise, where the output would have gone.
+#   refused(<case> <error text> <output> <command>...)
+function(refused case expected_error output)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE error)
+  string(FIND "${error}" "${expected_error}" found)
+  if(NOT result EQUAL 1 OR NOT error MATCHES "^vornpack: [^\n]*\n$" OR found EQUAL -1)
+    message(FATAL_ERROR "${case}: exit ${result}, not 1 with one line saying \"${expected_error}\":\n${error}")
+  endif()
+  get_filename_component(folder ${output} DIRECTORY)
+  get_filename_component(name ${output} NAME)
+  file(GLOB left ${output} ${folder}/.${name}.*)
+  if(left)
+    message(FATAL_ERROR "${case}: left behind: ${left}")
+  endif()
+  message(STATUS "${case}: refused, nothing written")
+endfunction()
+# A member stream whose header declares 4 GiB: verify's bound, before any decoding.
+file(COPY_FILE ${WORK}/client.member ${WORK}/huge.member)
+execute_process(COMMAND sh -c "printf '\\377\\377\\377\\377' | dd of='${WORK}/huge.member' conv=notrunc status=none")
+refused("unpack a member that declares 4 GiB" "huge.member: not a decodable member stream: declares 4294967295 bytes"
+  ${WORK}/huge.out ${VORNPACK} unpack-member ${WORK}/huge.member ${WORK}/huge.out)
+refused("unpack into a missing folder" "out.exe: cannot create a temporary file: No such file"
+  ${WORK}/no/such/out.exe ${VORNPACK} unpack-member ${WORK}/client.member ${WORK}/no/such/out.exe)
+file(MAKE_DIRECTORY ${WORK}/a-folder)
+refused("pack a folder" "a-folder: is a folder, not a file" ${WORK}/folder.member
+  ${VORNPACK} pack-member ${WORK}/a-folder ${WORK}/folder.member)
+file(REMOVE ${WORK}/short/vorn.ini)
+file(MAKE_DIRECTORY ${WORK}/short/vorn.ini)
+refused("build with a member that is a folder" "short/vorn.ini: is a folder, not a file" ${WORK}/short.bin
+  ${VORNPACK} build ${WORK}/short -o ${WORK}/short.bin)
+file(REMOVE_RECURSE ${WORK}/short/vorn.ini)
+file(COPY ${PAYLOAD}/vorn.ini DESTINATION ${WORK}/short)
+# An output that cannot be written in full (files limited to 4 KiB): the
+# write is named, and neither the output nor its temporary stays.
+refused("build where the write fails" "short.bin: cannot write: File too large" ${WORK}/short.bin
+  bash -c "trap '' XFSZ && ulimit -f 4 && exec \"$0\" \"$@\"" ${VORNPACK} build ${PAYLOAD} -o ${WORK}/short.bin)
+execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT uid STREQUAL "0")
+  # Permissions stop only others than root.
+  file(MAKE_DIRECTORY ${WORK}/locked)
+  file(CHMOD ${WORK}/locked PERMISSIONS OWNER_READ OWNER_EXECUTE)
+  refused("build into a read-only folder" "package.bin: cannot create a temporary file: Permission denied"
+    ${WORK}/locked/package.bin ${VORNPACK} build ${PAYLOAD} -o ${WORK}/locked/package.bin)
+  file(COPY ${PAYLOAD}/urls.ini DESTINATION ${WORK}/unreadable)
+  file(CHMOD ${WORK}/unreadable/urls.ini PERMISSIONS OWNER_WRITE)
+  refused("pack an unreadable member" "urls.ini: cannot open: Permission denied" ${WORK}/unreadable.member
+    ${VORNPACK} pack-member ${WORK}/unreadable/urls.ini ${WORK}/unreadable.member)
+else()
+  message(STATUS "read-only folder and unreadable member: not tried as root, whom permissions do not stop")
+endif()
+
+# Links planted at the names the writers once used (<output>.partial) are
+# never followed: the file they point to stays as it was, the output is a
+# plain file of its own. Two runs writing one output at once both succeed
+# and leave it whole.
+file(WRITE ${WORK}/victim "the victim's bytes")
+file(MAKE_DIRECTORY ${WORK}/planted)
+foreach(name package.bin crc.h client.member client.exe)
+  file(CREATE_LINK ${WORK}/victim ${WORK}/planted/${name}.partial SYMBOLIC)
+endforeach()
+vornpack("build past planted links" TRUE "" build ${PAYLOAD} -o ${WORK}/planted/package.bin
+  --header ${WORK}/planted/crc.h)
+vornpack("pack-member past a planted link" TRUE "" pack-member ${PAYLOAD}/vorn32.exe ${WORK}/planted/client.member)
+vornpack("unpack-member past a planted link" TRUE "" unpack-member ${WORK}/planted/client.member
+  ${WORK}/planted/client.exe)
+file(READ ${WORK}/victim victim)
+if(NOT victim STREQUAL "the victim's bytes")
+  message(FATAL_ERROR "a planted link was followed: the victim holds \"${victim}\"")
+endif()
+foreach(name package.bin crc.h client.member client.exe)
+  if(IS_SYMLINK ${WORK}/planted/${name} OR NOT EXISTS ${WORK}/planted/${name})
+    message(FATAL_ERROR "planted/${name} is not a plain file")
+  endif()
+endforeach()
+foreach(pair "package.bin;${PACKAGE}" "client.exe;${PAYLOAD}/vorn32.exe")
+  list(GET pair 0 name)
+  list(GET pair 1 original)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${original} ${WORK}/planted/${name} RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "planted/${name} differs from ${original}")
+  endif()
+endforeach()
+# (The two commands of one execute_process run at once; their reports go
+# to /dev/null, not into the pipe between them.)
+set(build_twice sh -c "exec \"$0\" build \"$1\" -o \"$2\" >/dev/null" ${VORNPACK} ${PAYLOAD} ${WORK}/twice.bin)
+execute_process(COMMAND ${build_twice} COMMAND ${build_twice} RESULTS_VARIABLE results OUTPUT_QUIET
+  ERROR_VARIABLE error)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${PACKAGE} ${WORK}/twice.bin RESULT_VARIABLE differs)
+file(GLOB left ${WORK}/.twice.bin.*)
+if(NOT results STREQUAL "0;0" OR differs OR left)
+  message(FATAL_ERROR "two builds into one output: exits ${results}, differs ${differs}, left ${left}\n${error}")
+endif()
+message(STATUS "planted links and two writers at once: as expected")
 
 # The usage: asked for on standard output with exit 0; for a wrong command
 # line on standard error with exit 2.
@@ -133,6 +229,14 @@ if(NOT left STREQUAL "vorn.ini" OR NOT kept STREQUAL "changed")
 endif()
 vornpack("extract with --force" TRUE "" extract ${PACKAGE} ${WORK}/over --force)
 expect_payload("extract with --force" ${WORK}/over)
+
+# Repeated and trailing separators, "." and ".." in the folder's path.
+foreach(case "a//b;a/b" "n/.;n" "t///;t" "u/v/../w;u/w")
+  list(GET case 0 given)
+  list(GET case 1 into)
+  vornpack("extract into ${given}" TRUE "" extract ${PACKAGE} ${WORK}/paths/${given})
+  expect_payload("extract into ${given}" ${WORK}/paths/${into})
+endforeach()
 
 # Spoilt copies: one byte of the package flipped (in the installer, which
 # carries its CRC; in the bare package, checked with the CRC given), the

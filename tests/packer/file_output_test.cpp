@@ -1,13 +1,16 @@
-// The packer's file output: a set of files written into a folder all or
-// none, read back from the disk; every refusal and failure leaves the folder
-// as it was.
+// The packer's file output: one file through a fresh temporary beside it,
+// and a set of files written into a folder all or none, read back from the
+// disk; every refusal and failure leaves the folder as it was, and nothing
+// planted at a name the writer might use is followed or removed.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 
@@ -137,6 +140,138 @@ TEST_F(FolderOutput, RefusalsAndFailuresLeaveNothingNew)
         EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << c.name << ": not one line";
         EXPECT_EQ(Tree(root), before) << c.name;
+    }
+}
+
+TEST_F(FolderOutput, FolderPathsWithRepeatedAndTrailingSeparators)
+{
+    struct Case {
+        const char* folder;  // relative to root
+        std::set<std::string> tree;
+        std::string into;  // where the files land
+    };
+    const Case cases[] = {
+        {"a//b", {"a/", "a/b/"}, "a/b/"},
+        {"a///b//", {"a/", "a/b/"}, "a/b/"},
+        {"n/.", {"n/"}, "n/"},
+        {"n/./", {"n/"}, "n/"},
+        {"u/v/../w", {"u/", "u/v/", "u/w/"}, "u/w/"},
+    };
+    for (const Case& c : cases) {
+        std::system(("rm -rf " + root + "/*").c_str());
+        std::string error;
+        ASSERT_TRUE(WriteFilesIntoFolder(root + "/" + c.folder, files, false, &error)) << c.folder << ": " << error;
+        std::set<std::string> expected = c.tree;
+        for (const char* name : {"one.txt", "two.ini", "empty.dat"})
+            expected.insert(c.into + name);
+        EXPECT_EQ(Tree(root), expected) << c.folder;
+        EXPECT_EQ(Read(root + "/" + c.into + "two.ini"), "second\r\n") << c.folder;
+    }
+}
+
+// Another writer at work in the folder while the files are renamed into
+// place: what it puts there is never replaced or removed, and the run takes
+// away only what it made.
+TEST_F(FolderOutput, CleanUpAfterAFailedRenameRemovesOnlyWhatTheRunMade)
+{
+    enum Act { PlantFile, PlantFolder, SwapFirstAndPlant };
+    struct Case {
+        const char* name;
+        bool replace;
+        size_t at;  // before the rename of this file
+        Act act;
+        const char* fault;
+        std::map<std::string, std::string> left;  // below root/new: what stays, with its bytes ("/": a folder)
+    };
+    const Case cases[] = {
+        {"a file appears at the third name", false, 2, PlantFile, "empty.dat: appeared while the files were written",
+         {{"deeper/", "/"}, {"deeper/empty.dat", "theirs"}}},
+        {"a folder appears at the second name", false, 1, PlantFolder, "two.ini: appeared while",
+         {{"deeper/", "/"}, {"deeper/two.ini/", "/"}}},
+        // The first file, already in place, was replaced by another's: it is
+        // no longer the run's own and stays.
+        {"the first file replaced, then a name taken", false, 2, SwapFirstAndPlant, "empty.dat: appeared while",
+         {{"deeper/", "/"}, {"deeper/one.txt", "theirs"}, {"deeper/empty.dat", "theirs"}}},
+        // With replace, the renamed files stay (what they replaced cannot come
+        // back); the temporaries still go.
+        {"replace, a folder in the way", true, 1, PlantFolder, "two.ini: cannot rename the written file into place",
+         {{"deeper/", "/"}, {"deeper/one.txt", "first file\r\n"}, {"deeper/two.ini/", "/"}}},
+    };
+    for (const Case& c : cases) {
+        std::system(("rm -rf " + root + "/*").c_str());
+        struct Context {
+            const Case* c;
+            std::string folder;
+        } context{&c, root + "/new/deeper"};
+        BeforeRename hook = {
+            [](void* p, size_t index, const std::string& target) {
+                auto* ctx = static_cast<Context*>(p);
+                if (index != ctx->c->at)
+                    return;
+                if (ctx->c->act == SwapFirstAndPlant) {
+                    Write(ctx->folder + "/theirs.tmp", "theirs");
+                    rename((ctx->folder + "/theirs.tmp").c_str(), (ctx->folder + "/one.txt").c_str());
+                }
+                if (ctx->c->act == PlantFolder)
+                    mkdir(target.c_str(), 0777);
+                else
+                    Write(target, "theirs");
+            },
+            &context};
+        std::string error;
+        EXPECT_FALSE(WriteFilesIntoFolder(context.folder, files, c.replace, &error, &hook)) << c.name;
+        EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
+        std::set<std::string> expected = {"new/"};
+        for (const auto& [name, bytes] : c.left) {
+            expected.insert("new/" + name);
+            if (bytes != "/") {
+                EXPECT_EQ(Read(root + "/new/" + name), bytes) << c.name << ": " << name;
+            }
+        }
+        EXPECT_EQ(Tree(root), expected) << c.name;
+    }
+}
+
+// One file through a fresh temporary beside it.
+TEST_F(FolderOutput, OneFileNeverFollowsAPlantedLinkAndLeavesNothingOnFailure)
+{
+    struct Case {
+        const char* name;
+        const char* output;  // relative to root
+        bool ok;
+        const char* fault;
+        std::set<std::string> tree;  // afterwards, beside "victim", "sub/" and "sub/inner"
+    };
+    const Case cases[] = {
+        // Once the fixed temporary name: a link there is neither followed nor removed.
+        {"a link at the old temporary name", "out.bin", true, "", {"out.bin", "out.bin.partial"}},
+        // A link at the output itself is replaced, its target left alone.
+        {"a link at the output", "link.bin", true, "", {"link.bin"}},
+        {"a missing folder", "no/such/out.bin", false, "no/such/out.bin: cannot create a temporary file: No such file",
+         {}},
+        {"a folder in the way", "sub", false, "sub: cannot rename the written file into place: Is a directory", {}},
+    };
+    for (const Case& c : cases) {
+        std::system(("rm -rf " + root + "/* " + root + "/.[!.]*").c_str());
+        Write(root + "/victim", "victim's bytes");
+        ASSERT_EQ(mkdir((root + "/sub").c_str(), 0777), 0);
+        Write(root + "/sub/inner", "inner");
+        ASSERT_EQ(symlink("victim", (root + "/out.bin.partial").c_str()), 0);
+        ASSERT_EQ(symlink("victim", (root + "/link.bin").c_str()), 0);
+        std::set<std::string> expected = {"victim", "sub/", "sub/inner", "out.bin.partial", "link.bin"};
+        expected.insert(c.tree.begin(), c.tree.end());
+
+        std::string error;
+        EXPECT_EQ(WriteFileAtomically(root + "/" + c.output, one, &error), c.ok) << c.name << ": " << error;
+        EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
+        EXPECT_EQ(Tree(root), expected) << c.name;
+        EXPECT_EQ(Read(root + "/victim"), "victim's bytes") << c.name;
+        if (c.ok) {
+            struct stat st;
+            ASSERT_EQ(lstat((root + "/" + c.output).c_str(), &st), 0) << c.name;
+            EXPECT_TRUE(S_ISREG(st.st_mode)) << c.name << ": the output is not a plain file";
+            EXPECT_EQ(Read(root + "/" + c.output), "first file\r\n") << c.name;
+        }
     }
 }
 

@@ -2,13 +2,19 @@
 // reads them: round trips, the matcher rules, and every refused input.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "package/crc32.h"
 #include "package/member_table.h"
+#include "package/package_scan.h"
+#include "packer/member_check.h"
+#include "packer/package_reader.h"
 #include "packer/package_writer.h"
+#include "tests/support/package_members.h"
 
 namespace vorn {
 namespace {
@@ -88,13 +94,86 @@ TEST_F(PackageWriter, BuildRefusesMissingOrEmptyMembers)
     EXPECT_NE(error.find("urls.ini: empty file"), std::string::npos) << error;
 }
 
-TEST_F(PackageWriter, FailedWriteLeavesNoFile)
+TEST_F(PackageWriter, BuildNamesAMemberThatIsAFolder)
 {
+    BuiltPackage built;
     std::string error;
-    EXPECT_FALSE(WriteFileAtomically(dir + "/no/such/folder/package.bin", Of("x"), &error));
-    EXPECT_NE(error.find("cannot write"), std::string::npos);
-    EXPECT_TRUE(WriteFileAtomically(dir + "/package.bin", Of("x"), &error));
-    EXPECT_EQ(fopen((dir + "/package.bin.partial").c_str(), "rb"), nullptr);
+    remove((dir + "/vorn.ini").c_str());
+    ASSERT_EQ(mkdir((dir + "/vorn.ini").c_str(), 0777), 0);
+    EXPECT_FALSE(BuildPackage(dir, &built, &error));
+    EXPECT_EQ(error, dir + "/vorn.ini: is a folder, not a file");
+}
+
+// The one splitter against the installer's own readers: its CRC is the
+// scan's, its members are the pump's, on the matcher's hard cases.
+TEST(PackageSplit, AgreesWithTheScanAndThePump)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        size_t members;
+        bool closed;
+    };
+    const Case cases[] = {
+        {"no marker", "MZ code", 0, false},
+        {"only the closing pair", "ARNIARNI tail", 0, true},
+        {"two members", "xx ARNI one ARNI two ARNIARNI\r\n", 2, true},
+        {"partial matches are data", "ARNI AARNI ARARNI ARNARNI ARNIARNI", 1, true},
+        {"a lone A hides the marker", "ARNI oneAARNI two ARNIARNI", 1, true},
+        {"no closing pair", "ARNI one ARNI two", 2, false},
+        {"a partial marker at the end", "ARNI one ARN", 1, false},
+        {"bytes behind the closing pair", "ARNI one ARNIARNI ARNI more ARNI", 1, true},
+    };
+    for (const Case& c : cases) {
+        Bytes bytes = Of(c.bytes);
+        PackageSplit split = SplitPackage(bytes);
+        EXPECT_EQ(split.members.size(), c.members) << c.name;
+        EXPECT_EQ(split.closed, c.closed) << c.name;
+        FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(split.crc, ScanPackageStream(f)) << c.name << ": not the installer's CRC";
+        fclose(f);
+        std::vector<test::Bytes> pump = test::SplitMembers(bytes.data(), bytes.size());
+        EXPECT_EQ(split.members, pump) << c.name << ": not the pump's members";
+    }
+}
+
+// One member stream with verify's checks, as unpack-member runs them.
+TEST(MemberStreamCheck, RefusesWhatTheInstallerWouldDecodeWrongly)
+{
+    // Ends in a long match, which the decoder copies whole past a smaller
+    // declared size.
+    const Bytes text = Of("[text] line line line line line line line line");
+    Bytes good;
+    std::string error;
+    ASSERT_TRUE(EncodeMember(text, &good, &error)) << error;
+    const uint32_t shorter = static_cast<uint32_t>(text.size() - 2);
+    auto withSize = [&good](uint32_t size) {
+        Bytes s = good;
+        for (int i = 0; i < 4; ++i)
+            s[i] = static_cast<uint8_t>(size >> (8 * i));
+        return s;
+    };
+    struct Case {
+        const char* name;
+        Bytes stream;
+        MemberCheck result;
+        std::string fault;
+    };
+    const Case cases[] = {
+        {"sound", good, MemberCheck::Decoded, ""},
+        {"cut inside the size", Of("AB"), MemberCheck::NotDecodable, "does not decode"},
+        {"declares size 0", withSize(0), MemberCheck::NotDecodable, "does not decode"},
+        {"declares 4 GiB", withSize(0xFFFFFFFF), MemberCheck::NotDecodable, "declares 4294967295 bytes, more than"},
+        {"declares two bytes less", withSize(shorter), MemberCheck::NotDecodable,
+         "decodes to " + std::to_string(text.size()) + " bytes, not its declared " + std::to_string(shorter)},
+    };
+    for (const Case& c : cases) {
+        Bytes decoded;
+        std::string fault;
+        EXPECT_EQ(CheckMemberStream(c.stream, &decoded, &fault), c.result) << c.name << ": " << fault;
+        EXPECT_NE(fault.find(c.fault), std::string::npos) << c.name << ": " << fault;
+    }
 }
 
 TEST_F(PackageWriter, CheckRefusesBrokenFiles)

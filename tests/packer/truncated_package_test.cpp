@@ -17,7 +17,7 @@
 #include "package/marker.h"
 #include "package/member_table.h"
 #include "package/package_scan.h"
-#include "packer/package_writer.h"
+#include "packer/package_reader.h"
 #include "tests/support/package_members.h"
 
 namespace vorn {
