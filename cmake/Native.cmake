@@ -25,6 +25,9 @@ function(vorn_add_windows_tree name toolchain wine_dir)
       -DVORNPACK=$<TARGET_FILE:vornpack>
       -DVORN_WINE_DIR=${CMAKE_BINARY_DIR}/${wine_dir}
       -DVORN_PAYLOAD=${VORN_PAYLOAD}
+      # The product's tree (the i686 one): its stub is what every vornpack
+      # takes by default, so both trees ship it beside vornpack.exe.
+      -DVORN_PRODUCT_TREE=${CMAKE_BINARY_DIR}/windows
       # Signing (cmake/Signing.cmake): file names and a URL only, no password.
       -DVORN_SIGN_PKCS12=${VORN_SIGN_PKCS12}
       -DVORN_SIGN_PASSWORD_FILE=${VORN_SIGN_PASSWORD_FILE}

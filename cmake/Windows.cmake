@@ -8,6 +8,12 @@ if(NOT VORN_WINE_DIR)
   set(VORN_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
 endif()
 enable_testing()
+# The product's tree, the i686 one: its stub, payload and installer are what
+# a maintainer's vornpack.exe makes and ships in either tree.
+if(NOT VORN_PRODUCT_TREE)
+  set(VORN_PRODUCT_TREE ${CMAKE_BINARY_DIR})
+endif()
+set(VORN_PRODUCT_STUB ${VORN_PRODUCT_TREE}/vornstub.exe)
 # The twin's tests carry the suffix _win64; both trees' tests run through the
 # Wine runner with the tree's own prefix and loader.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)

@@ -1,11 +1,10 @@
 # What a maintainer on Windows gets from `cmake --install build/windows` or
 # from the tree's ZIP (`cmake --build build/windows --target package`): the
-# packer vornpack.exe in bin/, and beside it the installer's stub that it
-# packs into, once the tree builds one (target vornstub).
+# packer vornpack.exe in bin/, and beside it the product's 32-bit installer
+# stub, which it packs into when no --stub is given: the 64-bit twin's ZIP
+# makes the same installers as the product's.
 install(TARGETS vornpack RUNTIME DESTINATION bin)
-if(TARGET vornstub)
-  install(TARGETS vornstub RUNTIME DESTINATION bin)
-endif()
+install(FILES ${VORN_PRODUCT_STUB} DESTINATION bin)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vornpack)

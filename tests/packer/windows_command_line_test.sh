@@ -8,9 +8,9 @@
 # a link planted at a name the writers once used is never followed. Where
 # the tree's programs cannot run here (32-bit Wine on a 64-bit-only kernel),
 # the first run exits 77 and so does this test: ctest reports it skipped.
-#   windows_command_line_test.sh RUN_IN_WINE VORNPACK_EXE NATIVE_VORNPACK PAYLOAD PACKAGE INSTALLER [STUB]
+#   windows_command_line_test.sh RUN_IN_WINE VORNPACK_EXE NATIVE_VORNPACK PAYLOAD PACKAGE INSTALLER STUB PRODUCT_TREE
 set -u
-run=$1 exe=$2 native=$3 payload=$4 package=$5 installer=$6 stub=${7:-}
+run=$1 exe=$2 native=$3 payload=$4 package=$5 installer=$6 stub=$7 product=$8
 root=${VORN_WINE_DIR:?VORN_WINE_DIR names the folder for the Wine prefix}
 work="$root/prefix/drive_c/vornpack test"  # C:\vornpack test
 win='C:\vornpack test'
@@ -22,7 +22,7 @@ fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 # vp ARGS...: vornpack.exe under Wine; its exit status in $status, its
 # output (line ends made Unix ones) in $out.stdout and $out.stderr.
 vp() {
-  "$run" "$exe" "$@" >"$out.stdout" 2>"$out.stderr"
+  "$run" "${vp_exe:-$exe}" "$@" >"$out.stdout" 2>"$out.stderr"
   status=$?
   [ $status = 77 ] && { cat "$out.stdout"; exit 77; }
   sed -i 's/\r$//' "$out.stdout" "$out.stderr"
@@ -167,18 +167,21 @@ else
   echo "not tried: an output on a read-only drive (mounting one needs root)"
 fi
 
-# The installer command (when this packer has one and the tree builds its
-# stub): vornpack.exe makes the same installer as the native packer.
-vp --help
-if [ -n "$stub" ] && grep -q 'vornpack installer' "$out.stdout"; then
-  cp "$stub" "$work/out dir/stub.exe"
-  ok "installer" installer "$win\\payload" -o "$win\\out dir\\setup.exe" --stub "$win\\out dir\\stub.exe"
-  "$native" installer "$payload" -o "$out.setup.exe" --stub "$stub" >/dev/null
-  same "installer gives the native installer" "$out.setup.exe" "$work/out dir/setup.exe"
-  rm -f "$out.setup.exe"
-else
-  echo "not tried: installer (no installer command or no stub in this tree)"
-fi
+# The installer command: with this tree's stub, the native packer's bytes;
+# and as a maintainer runs it, vornpack.exe with the product's stub beside it
+# and no --stub, on the product's payload: the installer the build made.
+cp "$stub" "$work/out dir/stub.exe"
+ok "installer" installer "$win\\payload" -o "$win\\out dir\\setup.exe" --stub "$win\\out dir\\stub.exe"
+"$native" installer "$payload" -o "$out.setup.exe" --stub "$stub" >/dev/null
+same "installer gives the native installer" "$out.setup.exe" "$work/out dir/setup.exe"
+rm -f "$out.setup.exe"
+mkdir -p "$work/tools" "$work/product payload"
+cp "$exe" "$work/tools/vornpack.exe"
+cp "$product/vornstub.exe" "$work/tools/vornstub.exe"
+cp "$product/package/payload/"* "$work/product payload/"
+vp_exe="$work/tools/vornpack.exe" ok "installer with the stub beside vornpack.exe" \
+  installer "$win\\product payload" -o "$win\\out dir\\vornsetup.exe"
+same "the product's installer, as the build made it" "$product/vornsetup.exe" "$work/out dir/vornsetup.exe"
 
 rm -rf "$work" "$out".*
 echo "$failures failed"
