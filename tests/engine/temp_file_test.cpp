@@ -46,6 +46,10 @@ protected:
     const std::string temp = dir / "temp";
     const std::string tempWithSlash = temp + "\\";
     TemporaryFolderOverride tempFolder;
+
+    // Installs the demo package and expects it in place, its ten members'
+    // temporary files named by the ten numbers from `first` on.
+    void ExpectInstallWithNamesFrom(unsigned first);
 };
 
 // The temporary name with the number `n` (taken modulo the four hex digits).
@@ -60,6 +64,18 @@ std::string NameAt(const std::string& folder, unsigned n)
 unsigned NumberOf(const std::string& path)
 {
     return static_cast<unsigned>(std::stoul(path.substr(path.size() - 8, 4), nullptr, 16));
+}
+
+void TempFileTest::ExpectInstallWithNamesFrom(unsigned first)
+{
+    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
+    ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
+    EXPECT_EQ(DrivePump().result, StepDone);
+    EXPECT_TRUE(ui.errors.empty());
+    ExpectPayloadInstalled(dir / "Vorn");
+    ASSERT_EQ(ui.tempPaths.size(), 10u);
+    for (unsigned i = 0; i < 10; ++i)
+        EXPECT_EQ(ui.tempPaths[i], NameAt(tempWithSlash, first + i)) << "member " << i;
 }
 
 // The number of the name this process's next search starts with, learnt
@@ -93,15 +109,7 @@ TEST_F(TempFileTest, MadeAndDeletedAndEachMemberStartsAfterTheNameBeforeIt)
     // Windows keeps a deleted file that a scanner still holds as "delete
     // pending", and refuses its name for a while: no member tries the name
     // the member before it has just deleted, or any before that.
-    const unsigned next = NumberOf(first) + 1;
-    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
-    ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
-    EXPECT_EQ(DrivePump().result, StepDone);
-    EXPECT_TRUE(ui.errors.empty());
-    ExpectPayloadInstalled(dir / "Vorn");
-    ASSERT_EQ(ui.tempPaths.size(), 10u);
-    for (unsigned i = 0; i < 10; ++i)
-        EXPECT_EQ(ui.tempPaths[i], NameAt(tempWithSlash, next + i)) << "member " << i;
+    ExpectInstallWithNamesFrom(NumberOf(first) + 1);
     EXPECT_EQ(TempFilesLeft(), "");
 }
 
@@ -200,16 +208,8 @@ TEST_F(CreateFileStandInTest, TakenNamesArePassedOverAndLeftAsTheyWere)
         }
     }
 
-    std::string package = WritePackageFile(dir, "installer.bin", DemoPackage(), 10);
     answers.namesTried = 0;
-    ASSERT_EQ(StartInstall(dir / "Vorn", package), StepDone);
-    EXPECT_EQ(DrivePump().result, StepDone);
-    EXPECT_TRUE(ui.errors.empty());
-    ExpectPayloadInstalled(dir / "Vorn");
-    ASSERT_EQ(ui.tempPaths.size(), 10u);
-    for (unsigned i = 0; i < 10; ++i)
-        EXPECT_EQ(ui.tempPaths[i], NameAt(tempWithSlash, next + static_cast<unsigned>(count) + i))
-            << "member " << i;
+    ExpectInstallWithNamesFrom(next + static_cast<unsigned>(count));
     EXPECT_EQ(answers.namesTried, static_cast<int>(count) + 10);
 
     for (HANDLE h : held)

@@ -34,6 +34,22 @@ function(run_check case file expect_pass)
   message(STATUS "${case}: as expected")
 endfunction()
 
+# spoilt_copy(<file> <copy> <hex> <bytes after> <letter> [LIMIT <n>]): a copy
+# of file with the letter written <bytes after> bytes behind the first place
+# where the bytes given in hex stand (in the first n bytes when LIMIT is given;
+# a negative <bytes after> writes ahead of them).
+function(spoilt_copy file copy hex after letter)
+  file(READ ${file} content ${ARGN} HEX)
+  string(FIND "${content}" "${hex}" at)
+  math(EXPR odd "${at} % 2")
+  if(at EQUAL -1 OR odd)
+    message(FATAL_ERROR "${hex} was not found in ${file}")
+  endif()
+  math(EXPR at "${at} / 2 + ${after}")
+  file(COPY_FILE ${file} ${copy})
+  execute_process(COMMAND sh -c "printf ${letter} | dd of='${copy}' bs=1 seek=${at} conv=notrunc status=none")
+endfunction()
+
 file(COPY_FILE ${INSTALLER} ${WORK}/intact.exe)
 run_check("intact installer" ${WORK}/intact.exe TRUE)
 
@@ -43,15 +59,7 @@ run_check("marker ahead of the package" ${WORK}/marker_ahead.exe FALSE)
 
 # The byte right before the package made an A, the marker's first byte.
 file(READ ${PACKAGE} package_head LIMIT 32 HEX)
-file(READ ${INSTALLER} installer_hex HEX)
-string(FIND "${installer_hex}" "${package_head}" at)
-math(EXPR odd "${at} % 2")
-if(at EQUAL -1 OR odd)
-  message(FATAL_ERROR "the package was not found in ${INSTALLER}")
-endif()
-math(EXPR before "${at} / 2 - 1")
-file(COPY_FILE ${INSTALLER} ${WORK}/pending_before.exe)
-execute_process(COMMAND sh -c "printf A | dd of='${WORK}/pending_before.exe' bs=1 seek=${before} conv=notrunc status=none")
+spoilt_copy(${INSTALLER} ${WORK}/pending_before.exe ${package_head} -1 A)
 run_check("partial marker pending before the package" ${WORK}/pending_before.exe FALSE)
 
 file(COPY_FILE ${PACKAGE} ${WORK}/no_crc_carried.exe)
@@ -67,15 +75,7 @@ set(signature -DOSSLSIGNCODE=${OSSLSIGNCODE} -DOPENSSL=${OPENSSL})
 file(COPY_FILE ${SIGNED_INSTALLER} ${WORK}/signed.exe)
 run_check("signed installer, its certificate trusted" ${WORK}/signed.exe TRUE ${signature} -DCAFILE=${SIGNER})
 run_check("signed installer, the signature's own certificates" ${WORK}/signed.exe TRUE ${signature})
-file(READ ${SIGNED_INSTALLER} head LIMIT 256 HEX)
-string(FIND "${head}" "54686973" at)  # "This"
-math(EXPR odd "${at} % 2")
-if(at EQUAL -1 OR odd)
-  message(FATAL_ERROR "no DOS stub message in ${SIGNED_INSTALLER}")
-endif()
-math(EXPR at "${at} / 2")
-file(COPY_FILE ${SIGNED_INSTALLER} ${WORK}/changed_after_signing.exe)
-execute_process(COMMAND sh -c "printf t | dd of='${WORK}/changed_after_signing.exe' bs=1 seek=${at} conv=notrunc status=none")
+spoilt_copy(${SIGNED_INSTALLER} ${WORK}/changed_after_signing.exe 54686973 0 t LIMIT 256)  # "This" -> "this"
 execute_process(COMMAND ${VORNPACK} verify ${WORK}/changed_after_signing.exe RESULT_VARIABLE result OUTPUT_QUIET)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the copy changed after signing fails the package check too: no test of the signature check")

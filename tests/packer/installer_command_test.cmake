@@ -9,6 +9,7 @@
 #   cmake -DVORNPACK=... -DSTUB=... -DPAYLOAD=... -DINSTALLER=... -DSIGNED_INSTALLER=...
 #         -DOSSLSIGNCODE=... -DSIGNER_P12=... -DSIGNER_PASSWORD_FILE=... [-DBESIDE_PACKER=ON]
 #         -DWORK=... -P installer_command_test.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/refusal.cmake)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/out)
 
@@ -64,16 +65,7 @@ file(COPY ${VORNPACK} DESTINATION ${WORK}/lonely)
 function(refused case expected output packer)
   execute_process(COMMAND ${packer} installer ${PAYLOAD} -o ${output} ${ARGN}
     RESULT_VARIABLE result OUTPUT_VARIABLE output_text ERROR_VARIABLE error)
-  if(NOT result EQUAL 1)
-    message(FATAL_ERROR "${case}: exit ${result}, not 1\n${output_text}${error}")
-  endif()
-  if(NOT error MATCHES "^vornpack: [^\n]*\n$")
-    message(FATAL_ERROR "${case}: not a one-line error:\n${error}")
-  endif()
-  string(FIND "${error}" "${expected}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "${case}: the error does not say \"${expected}\":\n${error}")
-  endif()
+  expect_refusal("${case}" "${expected}" "${result}" "${error}")
   file(GLOB left RELATIVE ${WORK}/out ${WORK}/out/* ${WORK}/out/.*)
   if(left OR (EXISTS ${output} AND NOT IS_DIRECTORY ${output}))
     message(FATAL_ERROR "${case}: left behind: ${left} ${output}")
