@@ -15,12 +15,13 @@ constexpr char kWizardTemplate[] = "INSTALL_DLG";
 
 // The CRC the package must have, from the CRC slot that the packer filled in
 // (four bytes: the packer takes no stub whose slot has another size); 0 when
-// the slot is missing, which no sound package matches.
+// the slot is missing or of another size in a file changed since, which no
+// sound package matches.
 uint32_t CarriedPackageCrc()
 {
     DWORD size;
     const uint32_t* slot = static_cast<const uint32_t*>(LockRawData(IDR_PACKAGE_CRC, &size));
-    return slot ? *slot : 0;
+    return slot && size == sizeof *slot ? *slot : 0;
 }
 
 void OpenWizard(HWND window)
