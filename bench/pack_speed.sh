@@ -6,13 +6,14 @@
 #   bench/pack_speed.sh BUILD [RUNS [WORD...]]
 # The words are the command to time, with PAYLOAD standing for the payload
 # folder and OUT for the output file (OUT.exe: the same with .exe); by default
-#   BUILD/packer/vornpack build PAYLOAD -o OUT
-# e.g. bench/pack_speed.sh build 5 build/packer/vornpack installer PAYLOAD -o OUT.exe
+# the installer, from the stub beside the packer:
+#   BUILD/packer/vornpack installer PAYLOAD -o OUT.exe
+# e.g. the package alone: bench/pack_speed.sh build 5 build/packer/vornpack build PAYLOAD -o OUT
 set -eu
 build=$(cd "${1:?usage: bench/pack_speed.sh BUILD [RUNS [WORD...]]}" && pwd)
 runs=${2:-5}
 shift $(($# < 2 ? $# : 2))
-[ $# -gt 0 ] || set -- "$build/packer/vornpack" build PAYLOAD -o OUT
+[ $# -gt 0 ] || set -- "$build/packer/vornpack" installer PAYLOAD -o OUT.exe
 source=$(cd "$(dirname "$0")/.." && pwd)
 demo=$build/windows/package/payload
 [ -f "$demo/vorn32.exe" ] || { echo "no demo payload in $demo (build the tree first)" >&2; exit 1; }
