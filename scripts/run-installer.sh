@@ -27,7 +27,10 @@ if [ -n "${DISPLAY:-}" ]; then
   export VORN_WINE_TIMEOUT=86400
   "$wine_run" --setup
   cp "$installer" "$VORN_WINE_DIR/prefix/drive_c/vornsetup.exe"
-  exec "$wine_run" 'C:\vornsetup.exe'
+  rc=0
+  "$wine_run" 'C:\vornsetup.exe' || rc=$?
+  "$wine_run" --shutdown
+  exit $rc
 fi
 
 shots=$build/screenshots

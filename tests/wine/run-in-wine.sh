@@ -46,6 +46,16 @@ link_wine_fonts() {
   done
 }
 
+# Between --setup and --shutdown the prefix's Wine server stays up between
+# programs. A server that ends a moment after its last program can be caught
+# ending by the next program's start, which then fails with "recvmsg:
+# Connection reset by peer" (seen under a slow emulator, possible anywhere).
+keep_server() {
+  [ -f "$root/keep-server" ] || return 0
+  "$server" -p >/dev/null 2>&1 9>&-  # 2 when one runs already: it goes on
+  return 0
+}
+
 make_prefix() {
   if [ -f "$WINEPREFIX/.vorn-ready" ]; then link_wine_fonts; return; fi
   rm -rf "$WINEPREFIX"
@@ -95,8 +105,10 @@ case "${1:-}" in
     rm -f "$verdict"
     skip_unless_can_run
     exec 9>"$root/lock"; flock 9
-    start_display; make_prefix; exit 0 ;;
+    touch "$root/keep-server"
+    start_display; make_prefix; keep_server; exit 0 ;;
   --shutdown)
+    rm -f "$root/keep-server"
     "$server" -k >/dev/null 2>&1
     [ -f "$root/xvfb.pid" ] && kill "$(cat "$root/xvfb.pid")" 2>/dev/null
     rm -f "$root/display" "$root/xvfb.pid"; exit 0 ;;
@@ -107,7 +119,7 @@ case "${1:-}" in
 esac
 
 skip_unless_can_run
-(exec 9>"$root/lock"; flock 9; start_display; make_prefix) || exit 1
+(exec 9>"$root/lock"; flock 9; start_display; make_prefix; keep_server) || exit 1
 start_display
 out=$(mktemp -d)
 # Never pipe a Wine program: what it starts would inherit the pipe.
