@@ -205,6 +205,10 @@ void ShowPage(HWND dialog, int page)
     SetControl(dialog, IDOK, row.nextText != nullptr, row.nextEnabled);
     SetDlgItemTextA(dialog, IDCANCEL, row.cancelText);
     SetControl(dialog, IDCANCEL, true, true);
+    // The page's default button, which Enter presses while the focus is not
+    // on a push button (a Finish-page box ticked from the keyboard, say):
+    // Abort and Finish where the forward button is hidden or disabled.
+    SendMessageA(dialog, DM_SETDEFID, row.focus == IDCANCEL ? IDCANCEL : IDOK, 0);
     FocusControl(dialog, row.focus);
     UpdateWindow(dialog);
 }

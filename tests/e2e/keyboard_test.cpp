@@ -1,6 +1,7 @@
 // The wizard from the keyboard alone, with real key events typed on the
 // test's display (run under tests/e2e/with-real-keys.sh): Enter presses the
-// focused button on every page, the mnemonics work, and Escape leaves.
+// focused button on every page (the page's own button when a box has the
+// focus), the mnemonics work, and Escape leaves.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -42,6 +43,15 @@ const Walk kWalks[] = {
       {"alt+k", kOptions, 157, false},
       {"alt+c", kOptions, 158, false},
       {"alt+i", kFinish},
+      {"Return", kEnded}},
+     true},
+    {"Enter on Finish after ticking a box from the keyboard",
+     false,
+     {{"Return", kLicense},
+      {"alt+y", kOptions},
+      {"alt+c", kOptions, 158, false},
+      {"alt+i", kFinish},
+      {"alt+r", kFinish, 183, true},
       {"Return", kEnded}},
      true},
     {"Escape on Welcome", false, {{"Escape", kEnded}}, false},
