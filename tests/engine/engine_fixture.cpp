@@ -107,6 +107,14 @@ Bytes Filler(size_t length)
     return out;
 }
 
+Bytes LongMember(size_t streamBytes)
+{
+    Bytes member = {0xa0, 0x86, 0x01, 0x00};  // 100000, little-endian
+    Bytes bits = Filler(streamBytes);
+    member.insert(member.end(), bits.begin(), bits.end());
+    return member;
+}
+
 std::string WritePackageFile(const ScratchFolder& dir, const std::string& name, const Bytes& package,
                              size_t filler)
 {

@@ -72,6 +72,11 @@ int StartInstall(const std::string& folder, const std::string& packageFile, int 
 // Filler that holds no marker byte, so it leaves no partial match pending.
 Bytes Filler(size_t length);
 
+// A member stream that declares 100000 bytes and carries `streamBytes` bytes
+// of filler as its bits (they decode to that many): a member longer than the
+// pump's reading ahead and than one block.
+Bytes LongMember(size_t streamBytes);
+
 // Writes `filler` bytes of filler and then the package into dir/name.
 std::string WritePackageFile(const ScratchFolder& dir, const std::string& name, const Bytes& package,
                              size_t filler);

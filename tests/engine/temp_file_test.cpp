@@ -411,12 +411,8 @@ TEST_F(TempFileTest, TemporaryFileRefusingWritesGivesElevenAndUndoesTheRun)
     // slice, a descriptor open only for reading is put under the temporary
     // stream's, as the pump tests do with the package stream.
     std::vector<Bytes> members = SplitMembers(DemoPackage());
-    // A first member longer than a block: a header for 100000 bytes and
-    // bits that decode to them.
-    Bytes first = {0xa0, 0x86, 0x01, 0x00};
-    Bytes bits = Filler(40000);
-    first.insert(first.end(), bits.begin(), bits.end());
-    members[0] = first;
+    // A first member longer than a block.
+    members[0] = LongMember(40000);
     ASSERT_GT(members[0].size(), 100u + kBlockSize);
     ASSERT_GT(members[2].size() % kBlockSize, 100u) << "member 2's last block must still be held at its end";
     const WriteFault faults[] = {
