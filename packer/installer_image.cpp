@@ -9,8 +9,8 @@
 #include "packer/installer_image.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
-#include <cstring>
 
 #include "package/marker.h"
 #include "packer/pe_image.h"
@@ -21,9 +21,6 @@ namespace {
 // The largest package the writer takes: far beyond any payload, and small
 // enough that no size or RVA it touches can pass 32 bits.
 constexpr size_t kLargestPackage = size_t{1} << 30;
-
-constexpr char kCrcTextKey[] = "PackageCRC32";  // the version information's key
-constexpr uint32_t kCrcTextDigits = 8;
 
 uint32_t RoundUp(uint32_t value, uint32_t alignment)
 {
@@ -43,35 +40,15 @@ const ResourceData* FindOnly(const ResourceTree& tree, uint32_t type, uint32_t n
     return found;
 }
 
-// The RVA of the eight UTF-16 hex digits that follow the key PackageCRC32
-// (with its terminating zero and zero padding) in version information data;
-// 0 when they are not there.
-uint32_t FindCrcText(const Bytes& image, const PeSection& section, const ResourceData& version)
+// The RVA of the CRC text in version information data; 0 when it is not there.
+uint32_t FindCrcTextRva(const Bytes& image, const PeSection& section, const ResourceData& version)
 {
-    size_t at;
-    if (!FileOffset(section, version.rva, version.size, &at))
+    size_t at, digitsAt;
+    uint32_t ignored;
+    if (!FileOffset(section, version.rva, version.size, &at) ||
+        !FindCrcText(image, at, at + version.size, &digitsAt, &ignored))
         return 0;
-    Bytes key;
-    for (size_t i = 0; i <= strlen(kCrcTextKey); ++i) {
-        key.push_back(static_cast<uint8_t>(kCrcTextKey[i]));
-        key.push_back(0);
-    }
-    const auto begin = image.begin() + static_cast<ptrdiff_t>(at);
-    const auto end = begin + version.size;
-    auto found = std::search(begin, end, key.begin(), key.end());
-    if (found == end)
-        return 0;
-    size_t p = static_cast<size_t>(found - image.begin()) + key.size();
-    const size_t last = at + version.size;
-    while (p + 2 <= last && image[p] == 0 && image[p + 1] == 0)
-        p += 2;
-    const size_t digits = p;
-    for (uint32_t i = 0; i < kCrcTextDigits; ++i, p += 2)
-        if (p + 2 > last || image[p + 1] != 0 || !strchr("0123456789ABCDEFabcdef", image[p]) || image[p] == 0)
-            return 0;
-    if (p + 2 > last || image[p] != 0 || image[p + 1] != 0)
-        return 0;
-    return section.rva + static_cast<uint32_t>(digits - section.fileAt);
+    return section.rva + static_cast<uint32_t>(digitsAt - section.fileAt);
 }
 
 bool Refuse(std::string* error, const std::string& reason)
@@ -81,6 +58,39 @@ bool Refuse(std::string* error, const std::string& reason)
 }
 
 }  // namespace
+
+bool FindCrcText(const Bytes& bytes, size_t from, size_t end, size_t* digitsAt, uint32_t* value)
+{
+    Bytes key;
+    for (const char* c = kCrcTextKey;; ++c) {
+        key.push_back(static_cast<uint8_t>(*c));
+        key.push_back(0);
+        if (!*c)
+            break;
+    }
+    end = std::min(end, bytes.size());
+    if (from >= end)
+        return false;
+    const auto last = bytes.begin() + static_cast<ptrdiff_t>(end);
+    const auto found = std::search(bytes.begin() + static_cast<ptrdiff_t>(from), last, key.begin(), key.end());
+    if (found == last)
+        return false;
+    size_t p = static_cast<size_t>(found - bytes.begin()) + key.size();
+    while (p + 2 <= end && bytes[p] == 0 && bytes[p + 1] == 0)
+        p += 2;
+    *digitsAt = p;
+    uint32_t v = 0;
+    for (uint32_t i = 0; i < kCrcTextDigits; ++i, p += 2) {
+        if (p + 2 > end || bytes[p + 1] != 0 || !isxdigit(bytes[p]))
+            return false;
+        const int c = bytes[p];
+        v = v * 16 + static_cast<uint32_t>(isdigit(c) ? c - '0' : (c | 0x20) - 'a' + 10);
+    }
+    if (p + 2 > end || bytes[p] != 0 || bytes[p + 1] != 0)
+        return false;
+    *value = v;
+    return true;
+}
 
 bool ReadStub(const Bytes& stub, StubLayout* layout, std::string* error)
 {
@@ -106,7 +116,7 @@ bool ReadStub(const Bytes& stub, StubLayout* layout, std::string* error)
     if (!slot || several || slot->size != kCrcSlotSize)
         return Refuse(error, "not an installer stub: no CRC slot (raw-data resource 5 of four bytes)");
     const ResourceData* version = FindOnly(tree, kVersionType, 1, &several);
-    layout->crcTextRva = version && !several ? FindCrcText(stub, rsrc, *version) : 0;
+    layout->crcTextRva = version && !several ? FindCrcTextRva(stub, rsrc, *version) : 0;
     if (layout->crcTextRva == 0)
         return Refuse(error, "not an installer stub: its version information carries no PackageCRC32");
 

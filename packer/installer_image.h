@@ -23,6 +23,16 @@ inline constexpr uint32_t kCrcSlotSize = 4;
 // behind the package moves by a whole number of them.
 inline constexpr uint32_t kResourceDataAlignment = 8;
 
+// The installer's package CRC as text in its version information, under this
+// key: the key in UTF-16 with its terminating zero, zero padding, then eight
+// UTF-16 hex digits and a terminating zero. "00000000" in the stub.
+inline constexpr char kCrcTextKey[] = "PackageCRC32";
+inline constexpr uint32_t kCrcTextDigits = 8;
+
+// Looks for the CRC text within bytes [from, end): false when it is not
+// there, else the offset of its first digit and its value.
+bool FindCrcText(const Bytes& bytes, size_t from, size_t end, size_t* digitsAt, uint32_t* value);
+
 // Where the writer's pieces lie in a stub: offsets into its bytes, or RVAs.
 struct StubLayout {
     size_t checksumAt = 0;         // the optional header's CheckSum

@@ -1,8 +1,6 @@
 // Packages split with the installer's marker matcher and checked member by member.
 #include "packer/package_reader.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "package/crc32.h"
@@ -13,40 +11,6 @@
 #include "packer/member_check.h"
 
 namespace vorn {
-namespace {
-
-// The CRC an installer carries in its version information, looked for behind
-// the package: the key in UTF-16 with its terminating zero, zero padding,
-// then eight hex digits in UTF-16 and a terminating zero.
-bool FindCarriedCrc(const Bytes& file, size_t from, uint32_t* crc)
-{
-    Bytes key;
-    for (const char* c = kCarriedCrcKey;; ++c) {
-        key.push_back(static_cast<uint8_t>(*c));
-        key.push_back(0);
-        if (!*c)
-            break;
-    }
-    auto at = std::search(file.begin() + static_cast<ptrdiff_t>(from), file.end(), key.begin(), key.end());
-    if (at == file.end())
-        return false;
-    size_t p = static_cast<size_t>(at - file.begin()) + key.size();
-    while (p + 1 < file.size() && file[p] == 0 && file[p + 1] == 0)
-        p += 2;
-    uint32_t value = 0;
-    for (int digit = 0; digit < 8; ++digit, p += 2) {
-        if (p + 1 >= file.size() || file[p + 1] != 0 || !isxdigit(file[p]))
-            return false;
-        int c = file[p];
-        value = value * 16 + static_cast<uint32_t>(isdigit(c) ? c - '0' : (c | 0x20) - 'a' + 10);
-    }
-    if (p + 1 >= file.size() || file[p] != 0 || file[p + 1] != 0)
-        return false;
-    *crc = value;
-    return true;
-}
-
-}  // namespace
 
 PackageSplit SplitPackage(const Bytes& file)
 {
@@ -114,7 +78,8 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
                                               : " (a partial marker pending ahead of it?)");
         return false;
     }
-    package->carriesCrc = FindCarriedCrc(file, split.end, &package->carriedCrc);
+    size_t digitsAt;
+    package->carriesCrc = FindCrcText(file, split.end, file.size(), &digitsAt, &package->carriedCrc);
     char text[128];
     if (package->carriesCrc && package->crc != package->carriedCrc) {
         snprintf(text, sizeof text, ": package CRC 0x%08X differs from the 0x%08X the installer carries",

@@ -37,7 +37,7 @@ struct CheckedPackage {
     std::vector<MemberReport> members;
     std::vector<Bytes> contents;  // decoded members
     // The CRC a built installer carries in its version information (key
-    // kCarriedCrcKey, eight hex digits), found behind the package; a bare
+    // kCrcTextKey, eight hex digits), found behind the package; a bare
     // package carries none.
     bool carriesCrc = false;
     uint32_t carriedCrc = 0;
@@ -46,10 +46,6 @@ struct CheckedPackage {
     bool carriesCrcSlot = false;
     uint32_t slotCrc = 0;
 };
-
-// The version-information key under which an installer carries its package's
-// CRC, beside the CRC slot that its package check reads.
-inline constexpr char kCarriedCrcKey[] = "PackageCRC32";
 
 // The check of the packer's verify and extract, in the installer's order:
 // the file's package and CRC, its members split with the pump's matcher, the
