@@ -5,7 +5,7 @@
 # resources linked once per tree, the same for every package. Its package
 # slot, raw-data resource 4, is empty; its CRC slot, raw-data resource 5,
 # holds 0, and its version information carries PackageCRC32 "00000000". The
-# resource section is the last in the image (cmake/stub-sections.ld), so
+# resource section is the last in the image (cmake/StubLinkerScript.cmake), so
 # that `vornpack installer` can write a package into it by keeping every byte
 # ahead of the slot and moving only what lies behind.
 #
@@ -18,14 +18,15 @@
 # <windows tree>/vornsetup.exe (the cache variable VORN_INSTALLER).
 enable_language(RC)
 
-# The wizard: pages, destination folder and picker, progress bars, commands.
+# The wizard: pages, destination folder and picker, progress bars, commands
+# (the common dialogs are loaded at the first Browse, not imported).
 add_library(vornwizard STATIC
   wizard/destination_folder.cpp
   wizard/install_sequence.cpp
   wizard/progress_display.cpp
   wizard/wizard_dialog.cpp
   wizard/wizard_pages.cpp)
-target_link_libraries(vornwizard PUBLIC vornengine vornshell comdlg32 gdi32 user32)
+target_link_libraries(vornwizard PUBLIC vornengine vornshell gdi32 user32)
 target_compile_options(vornwizard PRIVATE ${VORN_STUB_COMPILE_OPTIONS})
 
 set(rc ${CMAKE_SOURCE_DIR}/resources/installer.rc)
@@ -37,7 +38,7 @@ add_executable(vornstub WIN32
   ${rc})
 set_target_properties(vornstub PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
-  LINK_DEPENDS "${CMAKE_SOURCE_DIR}/shell/vornsetup.def;${CMAKE_SOURCE_DIR}/cmake/stub-sections.ld")
+  LINK_DEPENDS "${CMAKE_SOURCE_DIR}/shell/vornsetup.def;${VORN_STUB_LINKER_SCRIPT}")
 target_include_directories(vornstub PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(vornstub PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${VORN_STUB_COMPILE_OPTIONS}>)
 # The link map is for bench/stub_size.sh.
@@ -47,7 +48,7 @@ target_link_libraries(vornstub PRIVATE vornwizard)
 set_property(SOURCE ${rc} TARGET_DIRECTORY vornstub APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/resources/resource_ids.h ${CMAKE_SOURCE_DIR}/resources/vorn.ico
   ${CMAKE_SOURCE_DIR}/resources/setup.ico ${CMAKE_SOURCE_DIR}/resources/licence.txt
-  ${CMAKE_SOURCE_DIR}/resources/version.rc)
+  ${CMAKE_SOURCE_DIR}/resources/version.rc ${CMAKE_SOURCE_DIR}/resources/installer.manifest)
 set(VORN_STUB ${CMAKE_BINARY_DIR}/vornstub.exe CACHE INTERNAL "")
 
 # An installer made from the stub: <output> packed from the payload folder

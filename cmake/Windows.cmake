@@ -39,7 +39,7 @@ target_compile_options(gtest_main PRIVATE -w)
 # Everything the installer links is compiled small, without exceptions or
 # RTTI, one section a function so that the link drops what the installer
 # never calls.
-set(VORN_STUB_COMPILE_OPTIONS -Os -fno-exceptions -fno-rtti -ffunction-sections -fno-ident)
+set(VORN_STUB_COMPILE_OPTIONS -Oz -fno-exceptions -fno-rtti -ffunction-sections -fno-ident)
 # The i686 stub leaves unwind tables out (nothing unwinds there). The x86_64
 # twin keeps them (.pdata and .xdata): x64 Windows dispatches a fault inside
 # a window procedure or hook, and walks a crash stack, only through them, and
@@ -53,18 +53,22 @@ endif()
 # files nothing would fix up a library's variable reached without an import
 # declaration (the C runtime's stream table, say): such a reference is a link
 # error, never a crash at run time.
+include(${CMAKE_SOURCE_DIR}/cmake/StubLinkerScript.cmake)
+set(VORN_STUB_LINKER_SCRIPT ${CMAKE_BINARY_DIR}/vornstub.ld)
+vorn_stub_linker_script(${VORN_STUB_LINKER_SCRIPT})
 set(VORN_STUB_LINK_OPTIONS -s -nostartfiles -Wl,--gc-sections
-  -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/stub-sections.ld -Wl,--no-insert-timestamp
+  -Wl,-T,${VORN_STUB_LINKER_SCRIPT} -Wl,--no-insert-timestamp
   -Wl,--disable-auto-import)
 
 # Windows-side libraries of the installer, each used by the installer and by
 # the Wine tests of its subsystem.
-add_library(vornwin STATIC common/process_handles.cpp common/raw_data.cpp)
+add_library(vornwin STATIC common/process_handles.cpp common/raw_data.cpp common/system_library.cpp)
 target_link_libraries(vornwin PUBLIC vorncore)
 
-# Shell side: the Program Manager group through DDE and the completion actions.
+# Shell side: the Program Manager group through DDE and the completion actions
+# (the shell library is loaded at the launch, not imported).
 add_library(vornshell STATIC shellint/program_group.cpp shell/completion_actions.cpp)
-target_link_libraries(vornshell PUBLIC vornwin user32 advapi32 shell32 kernel32)
+target_link_libraries(vornshell PUBLIC vornwin user32 advapi32 kernel32)
 
 # The extraction engine: the package check, pump, existing files and
 # rollback. The package's expected CRC is an argument of the check: each

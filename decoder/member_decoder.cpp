@@ -18,6 +18,7 @@ struct MemberDecoder {
     uint16_t bitCount;
     bool readFailed;  // the input reported an error: what follows is not the member
     uint8_t ring[kRingSize];
+    OffsetTables offsets;  // filled at each decode: 512 bytes less in the installer's file
     BlockReader in;
     BlockWriter out;
 };
@@ -78,8 +79,8 @@ inline int DecodeSymbol(MemberDecoder& d)
 inline int DecodeOffset(MemberDecoder& d)
 {
     int b = ReadByte(d);
-    int u = kOffsetTables.high[b];
-    for (int k = kOffsetTables.length[b] - 2; k > 0; --k)
+    int u = d.offsets.high[b];
+    for (int k = d.offsets.length[b] - 2; k > 0; --k)
         b = b * 2 + ReadBit(d);
     return u * 64 + (b & 0x3F);
 }
@@ -94,6 +95,7 @@ bool DecodeMember(FILE* input, FILE* output, const MemberProgressSink& sink)
     d.in.offset = 0;
     d.in.next = d.in.end = 0;
     d.out.fill = 0;
+    BuildOffsetTables(d.offsets);
 
     // A stream that ends inside its header is refused rather than decoded
     // as a size with zero bytes in it.

@@ -1,5 +1,6 @@
 // The fixed prefix code for the upper six bits of a match offset, and the two
-// 256-entry decoding tables built from it at compile time.
+// 256-entry decoding tables built from it (at compile time here; the decoder
+// fills its own copy at run time).
 //
 //   u       code length   codes
 //   0       3             000
@@ -43,9 +44,8 @@ struct OffsetTables {
 };
 
 // Each u with code length L fills the next 2^(8-L) entries.
-constexpr OffsetTables MakeOffsetTables()
+constexpr void FillOffsetTables(OffsetTables& t)
 {
-    OffsetTables t{};
     int b = 0;
     for (int u = 0; u < 64; ++u) {
         int length = OffsetCodeLength(u);
@@ -54,6 +54,15 @@ constexpr OffsetTables MakeOffsetTables()
             t.length[b] = static_cast<uint8_t>(length);
         }
     }
+}
+
+// The same at run time (decoder/offset_tables.cpp), for the decoder's own copy.
+void BuildOffsetTables(OffsetTables& t);
+
+constexpr OffsetTables MakeOffsetTables()
+{
+    OffsetTables t{};
+    FillOffsetTables(t);
     return t;
 }
 

@@ -10,25 +10,37 @@ namespace vorn {
 constexpr uint32_t kCrcPolynomial = 0xEDB88320;  // p(x) reflected, with x^32 implied
 constexpr uint32_t kCrcInitial = 0xFFFFFFFF;
 
-constexpr std::array<uint32_t, 256> MakeCrcTable()
+// The table's entry for byte n: n's CRC register after its eight steps.
+constexpr uint32_t CrcTableEntry(uint32_t n)
 {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? kCrcPolynomial ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
+    uint32_t c = n;
+    for (int k = 0; k < 8; ++k)
+        c = (c & 1) ? kCrcPolynomial ^ (c >> 1) : c >> 1;
+    return c;
+}
+
+using CrcTable = std::array<uint32_t, 256>;
+
+constexpr CrcTable MakeCrcTable()
+{
+    CrcTable table{};
+    for (uint32_t n = 0; n < 256; ++n)
+        table[n] = CrcTableEntry(n);
     return table;
 }
 
-inline constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+inline constexpr CrcTable kCrcTable = MakeCrcTable();
 static_assert(kCrcTable[1] == 0x77073096 && kCrcTable[255] == 0x2D02EF8D, "standard CRC-32 table");
 
 // Running form: start from kCrcInitial, complement the result at the end.
+constexpr uint32_t CrcUpdate(const CrcTable& table, uint32_t crc, uint8_t byte)
+{
+    return table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+}
+
 constexpr uint32_t CrcUpdate(uint32_t crc, uint8_t byte)
 {
-    return kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+    return CrcUpdate(kCrcTable, crc, byte);
 }
 
 constexpr uint32_t Crc32(const uint8_t* data, size_t length)

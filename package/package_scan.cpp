@@ -8,6 +8,11 @@ namespace vorn {
 
 uint32_t ScanPackageStream(FILE* stream)
 {
+    // The installer builds its table at each scan rather than carrying it:
+    // 1 KiB less in its file, for 2,048 steps once per scan.
+    CrcTable table;
+    for (uint32_t n = 0; n < 256; ++n)
+        table[n] = CrcTableEntry(n);
     uint32_t crc = kCrcInitial;
     ScanState state = ScanState::BeforePayload;
     MarkerMatcher matcher;
@@ -31,8 +36,8 @@ uint32_t ScanPackageStream(FILE* stream)
                 continue;
             state = ScanState::InMember;
             for (int k = 0; k < pending; ++k)
-                crc = CrcUpdate(crc, static_cast<uint8_t>(PackageMarker[k]));
-            crc = CrcUpdate(crc, block[i]);
+                crc = CrcUpdate(table, crc, static_cast<uint8_t>(PackageMarker[k]));
+            crc = CrcUpdate(table, crc, block[i]);
         }
     }
     // Bytes of a partial match still pending at the end of the file are not hashed.

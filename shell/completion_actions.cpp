@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "common/install_state.h"
+#include "common/system_library.h"
 
 namespace vorn {
 namespace {
@@ -32,12 +33,18 @@ void SeedIgnoreList(const char* folder)
         WritePrivateProfileStringA("text", "ignore", kIgnorePatterns, path);
 }
 
+// The shell library is loaded only for the launch, from the system folder,
+// so that neither it nor what it imports is taken from the installer's
+// folder at start-up. Without it the launch does nothing, as a failed
+// ShellExecuteA would.
 void LaunchClient(const char* folder)
 {
     char path[kPathSize];
     wsprintfA(path, "%s\\vorn32.exe", folder);
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    ShellExecuteA(nullptr, "open", path, "", folder, SW_SHOW);
+    using ShellExecuteCall = decltype(&ShellExecuteA);
+    if (auto shellExecute = EntryPoint<ShellExecuteCall>(LoadSystemLibrary("shell32.dll"), "ShellExecuteA"))
+        shellExecute(nullptr, "open", path, "", folder, SW_SHOW);
     SetErrorMode(0);
 }
 

@@ -1,5 +1,5 @@
-// Start-up decisions of the installer: new or old shell, the library search
-// path, and the optional 3-D controls on old shells.
+// Start-up decisions of the installer: new or old shell, and the optional
+// 3-D controls on old shells.
 #pragma once
 #include <windows.h>
 
@@ -8,10 +8,6 @@ namespace vorn {
 // 1 for a GetVersion value of major version 4, or of minor version 95 or
 // more; 0 otherwise.
 int IsNewShell(DWORD version);
-
-// Keeps the installer's own folder and the current directory out of the
-// library search, where the system allows it.
-void RestrictLibrarySearch();
 
 // Turns the 3-D controls on when the library is present in the system
 // directory; LoadCtl3d sets the error mode first.

@@ -5,6 +5,7 @@
 
 #include "common/install_state.h"
 #include "common/process_handles.h"
+#include "common/system_library.h"
 #include "shell/completion_actions.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"

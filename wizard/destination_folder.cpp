@@ -9,6 +9,7 @@
 
 #include "common/install_state.h"
 #include "common/process_handles.h"
+#include "common/system_library.h"
 #include "package/member_path.h"
 #include "resources/resource_ids.h"
 #include "wizard/wizard_pages.h"
@@ -76,7 +77,12 @@ bool BrowseForFolder(HWND owner)
     ofn.Flags = OFN_ENABLEHOOK | OFN_ENABLETEMPLATE;
     ofn.lpfnHook = FileHook;
     ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_FOLDER_PICKER);
-    return GetOpenFileNameA(&ofn) != 0;
+    // The common dialogs are loaded at the first Browse, from the system
+    // folder (see LoadSystemLibrary); without them Browse fails as the
+    // dialog's failure would, and the folder stays.
+    using OpenDialogCall = decltype(&GetOpenFileNameA);
+    auto openDialog = EntryPoint<OpenDialogCall>(LoadSystemLibrary("comdlg32.dll"), "GetOpenFileNameA");
+    return openDialog && openDialog(&ofn) != 0;
 }
 
 void SyncFolderEdit(HWND picker)

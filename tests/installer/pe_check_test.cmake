@@ -29,7 +29,7 @@ endif()
 expect("Windows GUI subsystem" "\nSubsystem[ \t]+00000002[ \t]+\\(Windows GUI\\)")
 
 # Imported libraries: each "DLL Name:" line.
-set(system_libraries advapi32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll)
+set(system_libraries advapi32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
 if(NOT imports)
   list(APPEND failures "an import table")
