@@ -610,6 +610,36 @@ TEST_F(Install, BackupFailuresGiveError7AndReturnToOptions)
     }
 }
 
+// The common dialogs and the shell library are loaded when first needed, not
+// imported: an installer that cannot have them still starts and installs;
+// Browse then fails as a failed dialog would (control 152 keeps its text),
+// and the launch does nothing.
+TEST_F(Install, WithoutTheCommonDialogsAndTheShellLibraryOnlyBrowseAndTheLaunchFail)
+{
+    constexpr DWORD kAbsentMs = 3000;  // how long a window or file that must not come is awaited
+    RunOptions options;
+    options.exeName = "vornsetup-nolibs.exe";
+    for (const char* library : {"comdlg32", "shell32"})
+        SetDllOverride(options.exeName, library, "d");  // disabled
+    Start(options);
+    ASSERT_TRUE(run.GoToOptions());
+    Click(run.wizard, 153);
+    EXPECT_FALSE(FindDialog(run.process.id, "Vorn Select Folder", kAbsentMs)) << "a picker without the common dialogs";
+    EXPECT_EQ(ItemText(run.wizard, 152), kDefaultFolder);
+    ASSERT_TRUE(run.InstallToFinish()) << "page " << ShownPage(run.wizard);
+    Tick(true, true);
+    Click(run.wizard, IDCANCEL);
+    EXPECT_EQ(run.WaitExit(), 0);
+    for (const char* library : {"comdlg32", "shell32"})
+        SetDllOverride(options.exeName, library, "");
+    EXPECT_EQ(CompareWithPayload("C:\\Vorn", inputs.payload, true), "");
+    EXPECT_TRUE(WaitUntil([] { return HelpRequests().size() == 1; })) << "the help request";
+    // The launch comes before the help request: a client started would have
+    // written its record by now, or soon after.
+    EXPECT_FALSE(WaitUntil([] { return IsFile(kRecordFile); }, kAbsentMs))
+        << "the client was started without the shell library";
+}
+
 TEST_F(Install, PlantedCtl3dLibraryIsNeverLoaded)
 {
     ASSERT_FALSE(inputs.ctl3dProbe.empty() || inputs.ctl3dLoader.empty()) << "needs --ctl3d-probe and --ctl3d-loader";

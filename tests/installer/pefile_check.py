@@ -4,12 +4,15 @@
 sections in whole file-alignment units, the machine, exactly the three
 exports, version information whose PackageCRC32 is the package's CRC,
 raw-data resource 4 the package (the given file, or - for any sound
-package) and raw-data resource 5 its CRC, four bytes little-endian.
+package) and raw-data resource 5 its CRC, four bytes little-endian, and
+the application manifest read as XML: no elevation, the five systems from
+Vista to 11, nothing that would change the wizard's look or scaling.
 
   pefile_check.py i386|x86-64 INSTALLER PACKAGE|- [INSTALLER PACKAGE|- ...]
 """
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 import zlib
 
 import pefile
@@ -17,6 +20,18 @@ import pefile
 MARKER = b"ARNI"
 MACHINES = {"i386": 0x14C, "x86-64": 0x8664}
 RT_RCDATA = 10
+RT_MANIFEST = 24
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
+# The published identifiers of Vista, 7, 8, 8.1 and 10/11.
+SUPPORTED_OS = {
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}",
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
+}
 
 
 def scan_crc(data):
@@ -43,15 +58,42 @@ def scan_crc(data):
     return None
 
 
-def rcdata(pe, name):
+def resource(pe, kind_id, name):
     for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
-        if kind.id != RT_RCDATA:
+        if kind.id != kind_id:
             continue
         for entry in kind.directory.entries:
             if entry.id == name:
                 (language,) = entry.directory.entries
                 return pe.get_data(language.data.struct.OffsetToData, language.data.struct.Size)
     return None
+
+
+def rcdata(pe, name):
+    return resource(pe, RT_RCDATA, name)
+
+
+def manifest_faults(text):
+    """What is wrong with the manifest, as a list of faults."""
+    if text is None:
+        return ["no application manifest (resource type 24, identifier 1)"]
+    try:
+        root = ElementTree.fromstring(text)
+    except ElementTree.ParseError as error:
+        return ["the manifest is not well-formed XML: %s" % error]
+    faults = []
+    if root.tag != ASM_V1 + "assembly" or root.get("manifestVersion") != "1.0":
+        faults.append("the manifest's root is %s, manifestVersion %r" % (root.tag, root.get("manifestVersion")))
+    levels = [e.get("level") for e in root.iter(ASM_V3 + "requestedExecutionLevel")]
+    if [e.tag for e in root if e.tag.endswith("}trustInfo")] != [ASM_V3 + "trustInfo"] or levels != ["asInvoker"]:
+        faults.append("the manifest asks for %s, not asInvoker in an asm.v3 trustInfo" % levels)
+    systems = [e.get("Id") for e in root.iter(COMPATIBILITY + "supportedOS")]
+    if sorted(systems) != sorted(SUPPORTED_OS):
+        faults.append("the manifest names the systems %s" % systems)
+    for tag in ("dependency", "dpiAware", "dpiAwareness"):
+        if any(e.tag.endswith("}" + tag) for e in root.iter()):
+            faults.append("the manifest declares %s" % tag)
+    return faults
 
 
 def version_strings(pe):
@@ -102,6 +144,7 @@ def check(machine, installer, package_file):
         faults.append("PackageCRC32 %r, not %08X" % (strings.get("PackageCRC32"), crc))
     if strings.get("FileDescription") != "Vorn v5.82 32bit Installation":
         faults.append("FileDescription %r" % strings.get("FileDescription"))
+    faults += manifest_faults(resource(pe, RT_MANIFEST, 1))
     for fault in faults:
         print("%s: %s" % (installer, fault))
     if not faults:
