@@ -19,8 +19,12 @@ objdump=$(sed -n 's/^CMAKE_OBJDUMP:FILEPATH=//p' "$tree/CMakeCache.txt")
 
 size=$(stat -c %s "$exe")
 made=$(stat -c %s "$installer")
-awk -v exe="$exe" -v size="$size" -v installer="$installer" -v made="$made" 'BEGIN {
-  printf "%s: %d bytes (%.1f KiB)\n", exe, size, size / 1024
+# The i686 stub is to stay within 36 KiB, below the smallest stub of the
+# installer systems in common use (37,376 bytes).
+limit=36864
+awk -v exe="$exe" -v size="$size" -v installer="$installer" -v made="$made" -v limit=$limit 'BEGIN {
+  printf "%s: %d bytes (%.1f KiB); the i686 stub'"'"'s limit %d bytes: %d to spare\n", exe, size, size / 1024,
+    limit, limit - size
   printf "%s: %d bytes, the stub and %d for the package (rounded up to the file alignment)\n\n",
     installer, made, made - size }'
 
