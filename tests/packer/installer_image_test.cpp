@@ -14,10 +14,10 @@
 #include <string>
 
 #include "package/crc32.h"
-#include "packer/installer_image.h"
+#include "packer/pe/installer_image.h"
 #include "packer/package_writer.h"
-#include "packer/pe_image.h"
-#include "packer/stub_location.h"
+#include "packer/pe/pe_image.h"
+#include "packer/pe/stub_location.h"
 #include "tests/support/package_members.h"
 
 namespace vorn {

@@ -1,5 +1,5 @@
 // PE headers and resource tree read from bytes, every read bounds-checked.
-#include "packer/pe_image.h"
+#include "packer/pe/pe_image.h"
 
 #include <algorithm>
 
@@ -170,6 +170,8 @@ bool ReadPeHeaders(const Bytes& image, PeHeaders* headers, std::string* error)
     headers->sectionAlignment = Read32(image, optional + 32);
     headers->fileAlignment = Read32(image, optional + 36);
     headers->sizeOfImageAt = optional + 56;
+    headers->sizeOfImage = Read32(image, optional + 56);
+    headers->sizeOfHeaders = Read32(image, optional + 60);
     headers->checksumAt = optional + 64;
     auto powerOfTwo = [](uint32_t n) { return n != 0 && (n & (n - 1)) == 0; };
     if (!powerOfTwo(headers->sectionAlignment) || !powerOfTwo(headers->fileAlignment)) {
@@ -191,6 +193,7 @@ bool ReadPeHeaders(const Bytes& image, PeHeaders* headers, std::string* error)
         *error = "PE section table cut short";
         return false;
     }
+    headers->headersEnd = table + size_t{sectionCount} * kSectionHeaderSize;
     for (uint16_t i = 0; i < sectionCount; ++i) {
         const size_t at = table + i * kSectionHeaderSize;
         PeSection s{at, Read32(image, at + 12), Read32(image, at + 8), Read32(image, at + 16), Read32(image, at + 20)};
