@@ -61,8 +61,12 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
                       const uint32_t* expectedCrc)
 {
     Bytes file;
-    if (!ReadFileBytes(path, &file, error))
-        return false;
+    return ReadFileBytes(path, &file, error) && CheckPackageBytes(path, file, package, error, expectedCrc);
+}
+
+bool CheckPackageBytes(const std::string& path, const Bytes& file, CheckedPackage* package, std::string* error,
+                       const uint32_t* expectedCrc)
+{
     PackageSplit split = SplitPackage(file);
     package->crc = split.crc;
     // The installer's own verdict on a file with no member byte (CRC 0).

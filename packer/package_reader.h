@@ -61,4 +61,8 @@ struct CheckedPackage {
 bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error,
                       const uint32_t* expectedCrc = nullptr);
 
+// The same check on a file's bytes already read; path names it in the fault.
+bool CheckPackageBytes(const std::string& path, const Bytes& file, CheckedPackage* package, std::string* error,
+                       const uint32_t* expectedCrc = nullptr);
+
 }  // namespace vorn
