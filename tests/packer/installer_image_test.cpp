@@ -476,6 +476,40 @@ TEST_F(InstallerImage, AWriterFaultIsARefusalNotAnInstaller)
     EXPECT_TRUE(installer.empty()) << "nothing given back";
 }
 
+// Resources of a type the writer does not know, behind the CRC slot (here the
+// group icons taken for an application manifest, type 24), move with the
+// rest and keep their bytes.
+TEST_F(InstallerImage, AResourceOfAnotherTypeBehindTheSlotMovesWithTheRest)
+{
+    constexpr uint32_t kGroupIconType = 14, kManifestType = 24;
+    Bytes manifested = Stub();
+    const size_t root = DirectoryAt(manifested);
+    size_t relabelled = 0;
+    for (uint32_t i = 0; i < EntryCount(manifested, root); ++i) {
+        if (Read32(manifested, root + 16 + 8 * i) == kGroupIconType) {
+            Write32(manifested, root + 16 + 8 * i, kManifestType);
+            ++relabelled;
+        }
+    }
+    ASSERT_EQ(relabelled, 1u);
+    Image was, is;
+    ASSERT_TRUE(Read(manifested, &was));
+    Bytes installer;
+    std::string error;
+    ASSERT_TRUE(MakeInstaller(manifested, DemoPackage(), MemberCrc(DemoPackage()), &installer, &error)) << error;
+    ASSERT_TRUE(Read(installer, &is));
+    size_t seen = 0;
+    for (const ResourceData& d : was.tree.data) {
+        if (d.type != kManifestType)
+            continue;
+        ++seen;
+        EXPECT_FALSE(ResourceBytes(installer, is, d.type, d.name).empty()) << "name " << d.name;
+        EXPECT_EQ(ResourceBytes(installer, is, d.type, d.name), ResourceBytes(manifested, was, d.type, d.name))
+            << "name " << d.name;
+    }
+    EXPECT_EQ(seen, 2u);
+}
+
 // verify reads the CRC slot as the installer finds it (raw-data resource 5
 // through the resource tree: one, four bytes, inside the image) and the CRC
 // text inside the version resource: an installer whose slot the installer
