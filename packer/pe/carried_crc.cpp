@@ -70,8 +70,8 @@ const ResourceData* FindOnly(const ResourceTree& tree, uint32_t type, uint32_t n
     return *several ? nullptr : found;
 }
 
-const ResourceData* FindCrcSlot(const Bytes& image, const PeHeaders& headers, const ResourceTree& tree,
-                                size_t* at, std::string* reason)
+const ResourceData* FindCrcSlot(const PeHeaders& headers, const ResourceTree& tree, size_t* at,
+                                std::string* reason)
 {
     bool several;
     const ResourceData* slot = FindOnly(tree, kRawDataType, kCrcSlotId, &several);
@@ -85,8 +85,8 @@ const ResourceData* FindCrcSlot(const Bytes& image, const PeHeaders& headers, co
                   " bytes, not four";
         return nullptr;
     }
-    if (uint64_t{slot->rva} + kCrcSlotSize > headers.sizeOfImage || !FileOffset(*tree.section, slot->rva, kCrcSlotSize, at) ||
-        *at + kCrcSlotSize > image.size()) {
+    if (uint64_t{slot->rva} + kCrcSlotSize > headers.sizeOfImage ||
+        !FileOffset(*tree.section, slot->rva, kCrcSlotSize, at)) {
         *reason = "no CRC slot the installer can use: raw-data resource 5 lies outside the image";
         return nullptr;
     }
@@ -114,7 +114,7 @@ CarriedCrcRead ReadCarriedCrc(const Bytes& image, CarriedCrc* crc, std::string* 
         *reason = "no CRC slot the installer can use: " + why;
         return CarriedCrcRead::Unusable;
     }
-    if (!FindCrcSlot(image, pe, tree, &crc->slotAt, reason))
+    if (!FindCrcSlot(pe, tree, &crc->slotAt, reason))
         return CarriedCrcRead::Unusable;
     crc->slot = Read32(image, crc->slotAt);
     crc->hasText = FindVersionCrcText(image, tree, &crc->textAt, &crc->text);

@@ -38,8 +38,8 @@ const ResourceData* FindOnly(const ResourceTree& tree, uint32_t type, uint32_t n
 // The CRC slot as the installer finds it: exactly one raw-data resource 5,
 // four bytes, inside the image's file bytes; null with the reason (which
 // begins "no CRC slot") when the installer could not use it.
-const ResourceData* FindCrcSlot(const Bytes& image, const PeHeaders& headers, const ResourceTree& tree,
-                                size_t* at, std::string* reason);
+const ResourceData* FindCrcSlot(const PeHeaders& headers, const ResourceTree& tree, size_t* at,
+                                std::string* reason);
 
 // The CRC text inside the version resource (version information 1, given
 // once): false when it is not there.

@@ -63,7 +63,7 @@ bool ReadStub(const Bytes& stub, StubLayout* layout, std::string* error)
         return Refuse(error, "already carries a package: make installers from the empty stub");
     size_t slotAt, digitsAt;
     uint32_t ignored;
-    const ResourceData* slot = FindCrcSlot(stub, pe, tree, &slotAt, error);
+    const ResourceData* slot = FindCrcSlot(pe, tree, &slotAt, error);
     if (!slot)
         return Refuse(error, "not an installer stub: " + *error);
     if (!FindVersionCrcText(stub, tree, &digitsAt, &ignored))
