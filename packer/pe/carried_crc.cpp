@@ -116,6 +116,10 @@ CarriedCrcRead ReadCarriedCrc(const Bytes& image, CarriedCrc* crc, std::string* 
     }
     if (!FindCrcSlot(pe, tree, &crc->slotAt, reason))
         return CarriedCrcRead::Unusable;
+    if (!tree.searchFault.empty()) {
+        *reason = "no CRC slot the installer can use: " + tree.searchFault;
+        return CarriedCrcRead::Unusable;
+    }
     crc->slot = Read32(image, crc->slotAt);
     crc->hasText = FindVersionCrcText(image, tree, &crc->textAt, &crc->text);
     return CarriedCrcRead::Found;

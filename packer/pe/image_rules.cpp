@@ -60,6 +60,8 @@ bool CheckImageRules(const PeHeaders& pe, std::string* error)
 
 bool CheckResourceRules(const ResourceTree& tree, std::string* error)
 {
+    if (!tree.searchFault.empty())
+        return Refuse(error, tree.searchFault);
     std::vector<size_t> entries;
     std::vector<const ResourceData*> data;
     for (const ResourceData& d : tree.data) {

@@ -17,7 +17,8 @@ namespace vorn {
 // the sections in ascending, separate places in memory.
 bool CheckImageRules(const PeHeaders& headers, std::string* error);
 
-// The resource tree as the writer moves it: every data entry reached by one
+// The resource tree as a loader searches it (ResourceTree::searchFault) and
+// as the writer moves it: every data entry reached by one
 // resource only and apart from every other, no resource's data inside the
 // directory, no two resources' data overlapping (each is moved or kept on
 // its own, so shared bytes would be written twice or left behind).

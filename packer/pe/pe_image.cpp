@@ -64,13 +64,20 @@ struct TreeWalk {
         }
         if (!At(offset, kTableHeaderSize, "table", &at))
             return false;
-        const uint32_t count = uint32_t{Read16(image, at + 12)} + Read16(image, at + 14);
+        const uint32_t named = Read16(image, at + 12);
+        const uint32_t count = named + Read16(image, at + 14);
         if (!At(offset, kTableHeaderSize + count * kEntrySize, "table", &at))
             return false;
         for (uint32_t i = 0; i < count; ++i) {
             const size_t entry = at + kTableHeaderSize + i * kEntrySize;
             uint32_t id = Read32(image, entry);
             const uint32_t target = Read32(image, entry + 4);
+            // A loader takes the counts at their word: the named entries
+            // first, then the numbered ones, which it searches as sorted.
+            if (tree->searchFault.empty() && ((id & kSubdirectoryBit) != 0) != (i < named))
+                tree->searchFault = "a resource table whose named and numbered entries are not where its counts say";
+            if (tree->searchFault.empty() && i > named && id <= Read32(image, entry - kEntrySize))
+                tree->searchFault = "a resource table whose numbered entries are not in ascending order";
             if (id & kSubdirectoryBit) {  // a name: a 16-bit length, then UTF-16 characters
                 size_t nameAt;
                 if (!At(id & ~kSubdirectoryBit, 2, "name", &nameAt) ||

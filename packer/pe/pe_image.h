@@ -62,6 +62,10 @@ struct ResourceData {
 struct ResourceTree {
     const PeSection* section = nullptr;  // the section that holds the directory
     uint32_t structureEnd = 0;           // RVA behind the last table, entry, name or data entry
+    // Empty, or why a loader would not find what this reading found: a
+    // loader takes each table's named entries first and searches its
+    // numbered ones as sorted.
+    std::string searchFault;
     std::vector<ResourceData> data;
 };
 
@@ -70,7 +74,8 @@ struct ResourceTree {
 bool ReadPeHeaders(const Bytes& image, PeHeaders* headers, std::string* error);
 
 // The resource tree, each resource's data inside the section that holds the
-// directory. False with a one-line reason.
+// directory (and searchFault set where a loader would search it otherwise).
+// False with a one-line reason.
 bool ReadResourceTree(const Bytes& image, const PeHeaders& headers, ResourceTree* tree, std::string* error);
 
 // The file offset of rva inside section, for size bytes that lie in the

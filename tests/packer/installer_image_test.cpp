@@ -406,6 +406,19 @@ TEST_F(InstallerImage, SpoiltStubsAreRefusedWithTheReason)
              Write32(b, image.pe.sections[0].headerAt + 12, 0x7FFF0000);
          },
          "not the last section"},
+        {"numbered resources out of order",
+         [](Bytes& b) {
+             const size_t types = DirectoryAt(b) + 16;
+             const uint32_t first = Read32(b, types), target = Read32(b, types + 4);
+             Write32(b, types, Read32(b, types + 8));
+             Write32(b, types + 4, Read32(b, types + 12));
+             Write32(b, types + 8, first);
+             Write32(b, types + 12, target);
+         },
+         "numbered entries are not in ascending order"},
+        {"a numbered resource counted as named",
+         [](Bytes& b) { Write32(b, NameEntryAt(b, kCrcSlotId) - 16 - 8 * 2 + 12, 0x00020001); },
+         "named and numbered entries are not where its counts say"},
         {"a resource table that leads to itself",
          [](Bytes& b) { Write32(b, DirectoryAt(b) + 16 + 4, 0x80000000); }, "three levels"},
         {"cut inside the resource section", [](Bytes& b) { b.resize(b.size() - 100); }, "beyond the end of the file"},
@@ -477,21 +490,23 @@ TEST_F(InstallerImage, AWriterFaultIsARefusalNotAnInstaller)
 }
 
 // Resources of a type the writer does not know, behind the CRC slot (here the
-// group icons taken for an application manifest, type 24), move with the
-// rest and keep their bytes.
+// group icons taken for an application manifest, type 24, listed behind the
+// version information), move with the rest and keep their bytes.
 TEST_F(InstallerImage, AResourceOfAnotherTypeBehindTheSlotMovesWithTheRest)
 {
     constexpr uint32_t kGroupIconType = 14, kManifestType = 24;
     Bytes manifested = Stub();
+    // The last two types, the group icons and the version, swap places in the
+    // type table (which stays sorted), the group icons' taking type 24.
     const size_t root = DirectoryAt(manifested);
-    size_t relabelled = 0;
-    for (uint32_t i = 0; i < EntryCount(manifested, root); ++i) {
-        if (Read32(manifested, root + 16 + 8 * i) == kGroupIconType) {
-            Write32(manifested, root + 16 + 8 * i, kManifestType);
-            ++relabelled;
-        }
-    }
-    ASSERT_EQ(relabelled, 1u);
+    const size_t last = root + 16 + 8 * (EntryCount(manifested, root) - 1);
+    ASSERT_EQ(Read32(manifested, last - 8), kGroupIconType);
+    ASSERT_EQ(Read32(manifested, last), kVersionType);
+    const uint32_t groupIcons = Read32(manifested, last - 4), version = Read32(manifested, last + 4);
+    Write32(manifested, last - 8, kVersionType);
+    Write32(manifested, last - 4, version);
+    Write32(manifested, last, kManifestType);
+    Write32(manifested, last + 4, groupIcons);
     Image was, is;
     ASSERT_TRUE(Read(manifested, &was));
     Bytes installer;
