@@ -3,7 +3,7 @@
 #   <prefix>/bin/vornpack                the packer
 #   <prefix>/share/vorn/vornstub.exe     the product's installer stub (i686),
 #                                        where vornpack looks when no --stub
-#                                        is given (packer/stub_location.h)
+#                                        is given (packer/pe/stub_location.h)
 # `cpack` in the native tree makes a tar.gz of the same (package "vornpack").
 install(TARGETS vornpack RUNTIME DESTINATION bin)
 install(FILES ${CMAKE_BINARY_DIR}/windows/vornstub.exe DESTINATION share/vorn)

@@ -1,4 +1,5 @@
-# Native tree: packer, native tests, benchmarks, and the two Windows trees as
+# Native tree: packer, native tests, fuzz harnesses (their corpus replays),
+# benchmarks, and the two Windows trees as
 # external projects that use the packer built here. -DVORN_PAYLOAD=DIR packs
 # the ten files of DIR into the installers instead of the demo payload.
 include(ExternalProject)
@@ -8,6 +9,7 @@ enable_testing()
 
 add_subdirectory(packer)
 add_subdirectory(tests)
+add_subdirectory(fuzz)
 add_subdirectory(bench)
 
 # Two Windows trees from the same sources: build/windows (i686, the product:

@@ -14,7 +14,7 @@ enum ErrorNumber : int {
     kErrorBackupFolderNotCreated = 6,  // the backup folder cannot be created
     kErrorBackupNotMoved = 7,          // an existing file cannot be moved into the backup folder
     kErrorInstallerNotReopened = 9,    // the installer file cannot be opened again for the pump
-    kErrorPackageCorrupt = 10,         // the package CRC differs from the compiled-in constant
+    kErrorPackageCorrupt = 10,         // the package CRC differs from the one in the CRC slot
     kErrorTempFileNotMade = 11,        // the temporary file cannot be created, or written
     kErrorNoMember = 14,               // the pump found no member
     kErrorIconsNotCreated = 15,        // the Program Manager group cannot be made (a retry question)

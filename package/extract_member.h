@@ -1,4 +1,5 @@
-// One member from its closed temporary file to its destination file: the
+// One member from its temporary file (flushed, and still held open by the
+// pump so that no one else writes to it) to its destination file: the
 // status line, the existing-file check, the decode and the help index clean-up.
 #pragma once
 

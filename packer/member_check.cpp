@@ -9,7 +9,7 @@
 #include "decoder/adaptive_tree.h"
 #include "decoder/member_decoder.h"
 #include "decoder/offset_code.h"
-#include "packer/file_system.h"
+#include "packer/fs/file_system.h"
 
 namespace vorn {
 namespace {

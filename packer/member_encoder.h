@@ -2,13 +2,12 @@
 // tree and updates, same space-filled ring, same offset code), with optimal
 // parsing and the package's marker rules kept.
 #pragma once
-#include <cstdint>
 #include <string>
 #include <vector>
 
-namespace vorn {
+#include "packer/bytes.h"
 
-using Bytes = std::vector<uint8_t>;
+namespace vorn {
 
 // One member stream (size header and bit stream) for data, which must not be
 // empty. The stream is chosen so that the marker matcher, started with

@@ -6,8 +6,8 @@
 #include "package/crc32.h"
 #include "package/marker.h"
 #include "package/member_table.h"
-#include "packer/file_reader.h"
-#include "packer/installer_image.h"
+#include "packer/fs/file_reader.h"
+#include "packer/pe/carried_crc.h"
 #include "packer/member_check.h"
 
 namespace vorn {
@@ -15,6 +15,7 @@ namespace vorn {
 PackageSplit SplitPackage(const Bytes& file)
 {
     PackageSplit split;
+    split.start = file.size();
     MarkerMatcher matcher;
     uint32_t crc = kCrcInitial;
     bool open = false;  // a marker has opened a member
@@ -31,6 +32,8 @@ PackageSplit SplitPackage(const Bytes& file)
             } else if (open) {
                 split.members.push_back(std::move(current));
                 current.clear();
+            } else {
+                split.start = split.end - kMarkerLength;
             }
             open = true;
             continue;
@@ -58,8 +61,12 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
                       const uint32_t* expectedCrc)
 {
     Bytes file;
-    if (!ReadFileBytes(path, &file, error))
-        return false;
+    return ReadFileBytes(path, &file, error) && CheckPackageBytes(path, file, package, error, expectedCrc);
+}
+
+bool CheckPackageBytes(const std::string& path, const Bytes& file, CheckedPackage* package, std::string* error,
+                       const uint32_t* expectedCrc)
+{
     PackageSplit split = SplitPackage(file);
     package->crc = split.crc;
     // The installer's own verdict on a file with no member byte (CRC 0).
@@ -78,8 +85,20 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
                                               : " (a partial marker pending ahead of it?)");
         return false;
     }
-    size_t digitsAt;
-    package->carriesCrc = FindCrcText(file, split.end, file.size(), &digitsAt, &package->carriedCrc);
+    // The CRCs a program carries, read as the installer reads its slot and
+    // as its version information gives PackageCRC32; a file that is not a
+    // program is a bare package and carries none.
+    CarriedCrc carried;
+    std::string unusable;
+    const CarriedCrcRead read = ReadCarriedCrc(file, &carried, &unusable);
+    if (read == CarriedCrcRead::Unusable) {
+        *error = path + ": " + unusable;
+        return false;
+    }
+    package->carriesCrcSlot = read == CarriedCrcRead::Found;
+    package->slotCrc = carried.slot;
+    package->carriesCrc = carried.hasText;
+    package->carriedCrc = carried.text;
     char text[128];
     if (package->carriesCrc && package->crc != package->carriedCrc) {
         snprintf(text, sizeof text, ": package CRC 0x%08X differs from the 0x%08X the installer carries",
@@ -88,7 +107,6 @@ bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::str
         return false;
     }
     // The CRC the installer itself compares with, in its CRC slot.
-    package->carriesCrcSlot = ReadCrcSlot(file, &package->slotCrc);
     if (package->carriesCrcSlot && package->crc != package->slotCrc) {
         snprintf(text, sizeof text, ": package CRC 0x%08X differs from the 0x%08X in the installer's CRC slot",
                  package->crc, package->slotCrc);

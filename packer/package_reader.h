@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "packer/member_encoder.h"  // Bytes
+#include "packer/bytes.h"
 
 namespace vorn {
 
@@ -18,6 +18,7 @@ struct PackageSplit {
     // end of the file, a partial marker pending there included.
     std::vector<Bytes> members;
     bool closed = false;  // the closing double marker was found
+    size_t start = 0;     // offset of the first marker, or the file's size
     size_t end = 0;       // offset behind the closing pair, or the file's size
     // The CRC-32 the installer's scan computes: every member byte up to the
     // closing pair, a partial marker pending at the end of the file left out.
@@ -37,7 +38,7 @@ struct CheckedPackage {
     std::vector<MemberReport> members;
     std::vector<Bytes> contents;  // decoded members
     // The CRC a built installer carries in its version information (key
-    // kCrcTextKey, eight hex digits), found behind the package; a bare
+    // kCrcTextKey, eight hex digits, inside the version resource); a bare
     // package carries none.
     bool carriesCrc = false;
     uint32_t carriedCrc = 0;
@@ -50,7 +51,8 @@ struct CheckedPackage {
 // The check of the packer's verify and extract, in the installer's order:
 // the file's package and CRC, its members split with the pump's matcher, the
 // CRC compared with the ones an installer carries (version information and
-// CRC slot) and with expectedCrc when given, then each member decoded. Only a CRC shows a damaged byte inside a
+// CRC slot) and with expectedCrc when given, then each member decoded. A
+// program whose CRC slot the installer could not use is refused. Only a CRC shows a damaged byte inside a
 // member (such a member often still decodes, to other bytes): a bare package
 // checked without expectedCrc has passed the structure and decoding checks
 // only. Stricter than the installer where it would install a wrong file
@@ -58,5 +60,9 @@ struct CheckedPackage {
 // decode to exactly its declared size. False with a one-line fault.
 bool CheckPackageFile(const std::string& path, CheckedPackage* package, std::string* error,
                       const uint32_t* expectedCrc = nullptr);
+
+// The same check on a file's bytes already read; path names it in the fault.
+bool CheckPackageBytes(const std::string& path, const Bytes& file, CheckedPackage* package, std::string* error,
+                       const uint32_t* expectedCrc = nullptr);
 
 }  // namespace vorn

@@ -4,7 +4,8 @@
 #include "package/crc32.h"
 #include "package/marker.h"
 #include "package/member_table.h"
-#include "packer/file_reader.h"
+#include "packer/fs/file_reader.h"
+#include "packer/member_encoder.h"
 
 namespace vorn {
 namespace {

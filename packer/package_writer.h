@@ -1,13 +1,13 @@
 // Building a package from a payload folder. The bytes go out through the
-// output writer (packer/file_output.h), into a file of their own or into an
+// output writer (packer/fs/file_output.h), into a file of their own or into an
 // installer.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "packer/file_output.h"
-#include "packer/member_encoder.h"
+#include "packer/fs/file_output.h"
+#include "packer/bytes.h"
 #include "packer/package_reader.h"  // MemberReport
 
 namespace vorn {

@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "packer/file_output.h"
-#include "packer/file_reader.h"
-#include "packer/installer_image.h"
+#include "packer/fs/file_output.h"
+#include "packer/fs/file_reader.h"
+#include "packer/pe/installer_image.h"
 #include "packer/member_check.h"
+#include "packer/member_encoder.h"
 #include "packer/package_reader.h"
 #include "packer/package_writer.h"
-#include "packer/stub_location.h"
+#include "packer/pe/stub_location.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ constexpr char kUsage[] =
     "       vornpack extract FILE DIR [--crc HEX] [--force]\n"
     "       vornpack pack-member IN OUT\n"
     "       vornpack unpack-member IN OUT\n"
-    "       vornpack --help\n"
+    "       vornpack --help | --version\n"
     "FILE is a package or a built installer. verify checks it as the installer\n"
     "would; extract checks it the same way, then writes its ten members into DIR\n"
     "(created when missing) under their names, all or none, replacing existing\n"
@@ -110,8 +111,8 @@ int Build(const Args& args)
     std::string error;
     if (!vorn::BuildPackage(args.positional[0], &package, &error))
         return Fail(error);
-    if (!vorn::WriteFileAtomically(output, package.bytes, &error))
-        return Fail(error);
+    std::vector<vorn::OutputFile> outputs = {{output, &package.bytes}};
+    Bytes old, wanted;
     if (header) {
         char text[512];
         // The CRC as C++, and as text for a resource script, for code built
@@ -123,15 +124,16 @@ int Build(const Args& args)
                  "#ifndef RC_INVOKED\n#include <cstdint>\n\n"
                  "namespace vorn {\ninline constexpr uint32_t ExpectedPackageCrc = 0x%08Xu;\n}\n#endif\n",
                  package.crc, package.crc);
-        Bytes old, wanted(text, text + strlen(text));
+        wanted.assign(text, text + strlen(text));
         std::string unread;
         // Left alone when unchanged, so that nothing rebuilds for nothing.
-        if ((!vorn::ReadFileBytes(header, &old, &unread) || old != wanted) &&
-            !vorn::WriteFileAtomically(header, wanted, &error)) {
-            remove(output);
-            return Fail(error);
-        }
+        if (!vorn::ReadFileBytes(header, &old, &unread) || old != wanted)
+            outputs.push_back({header, &wanted});
     }
+    // Both complete before either replaces anything: a header that cannot be
+    // written leaves the old package too.
+    if (!vorn::WriteFilesAtomically(outputs, &error))
+        return Fail(error);
     PrintMembers(package.members, package.crc);
     printf("package %zu bytes -> %s\n", package.bytes.size(), output);
     return 0;
@@ -317,6 +319,10 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
             fputs(kUsage, stdout);
+            return 0;
+        }
+        if (strcmp(argv[i], "--version") == 0) {
+            printf("vornpack %s\n", VORN_PACKER_VERSION);
             return 0;
         }
     }

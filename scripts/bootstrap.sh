@@ -5,6 +5,8 @@ packages="cmake g++ make googletest libgtest-dev libbenchmark-dev gzip
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth xdotool imagemagick x11-apps osslsigncode openssl python3-pefile"
+# clang and its libFuzzer runtime only for fuzz campaigns (scripts/fuzz.sh).
+[ "${VORN_FUZZ:-}" = 1 ] && packages="$packages clang libclang-rt-14-dev"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing="$missing $p"

@@ -82,6 +82,17 @@ foreach(left short.bin short.bin.partial no/such/package.bin cut.out cut.out.par
   endif()
 endforeach()
 
+# A header that cannot be written loses no earlier file: the old package
+# stays byte for byte, and nothing new is left beside it.
+file(WRITE ${WORK}/old.pkg "the old package")
+vornpack("build with a header into a missing folder" FALSE "crc.h: cannot create a temporary file: No such file"
+  build ${PAYLOAD} -o ${WORK}/old.pkg --header ${WORK}/missing/dir/crc.h)
+file(READ ${WORK}/old.pkg old)
+file(GLOB left ${WORK}/.old.pkg.*)
+if(NOT old STREQUAL "the old package" OR left)
+  message(FATAL_ERROR "a failed header lost the old package: it holds \"${old}\", left ${left}")
+endif()
+
 # Every refusal: exit 1, one line "vornpack: <file>: <reason>", and no output
 # file, temporary or otherwise, where the output would have gone.
 #   refused(<case> <error text> <output> <command>...)
@@ -174,10 +185,17 @@ if(NOT results STREQUAL "0;0" OR differs OR left)
 endif()
 message(STATUS "planted links and two writers at once: as expected")
 
+# The tool's version on standard output with exit 0, as scripts read it.
+execute_process(COMMAND ${VORNPACK} --version RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE error)
+if(NOT result EQUAL 0 OR NOT output MATCHES "^vornpack [0-9]+\\.[0-9]+\n$" OR NOT error STREQUAL "")
+  message(FATAL_ERROR "--version: exit ${result}\n${output}${error}")
+endif()
+
 # The usage: asked for on standard output with exit 0; for a wrong command
 # line on standard error with exit 2.
 execute_process(COMMAND ${VORNPACK} --help RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE error)
 if(NOT result EQUAL 0 OR NOT output MATCHES "^usage: vornpack build" OR NOT output MATCHES "vornpack extract FILE DIR"
+   OR NOT output MATCHES "--version"
    OR NOT error STREQUAL "")
   message(FATAL_ERROR "--help: exit ${result}\n${output}${error}")
 endif()

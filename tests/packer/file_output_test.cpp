@@ -14,7 +14,7 @@
 #include <set>
 #include <string>
 
-#include "packer/file_output.h"
+#include "packer/fs/file_output.h"
 
 namespace vorn {
 namespace {

@@ -14,10 +14,10 @@
 #include <string>
 
 #include "package/crc32.h"
-#include "packer/installer_image.h"
+#include "packer/pe/installer_image.h"
 #include "packer/package_writer.h"
-#include "packer/pe_image.h"
-#include "packer/stub_location.h"
+#include "packer/pe/pe_image.h"
+#include "packer/pe/stub_location.h"
 #include "tests/support/package_members.h"
 
 namespace vorn {
@@ -309,6 +309,50 @@ size_t NameEntryAt(const Bytes& bytes, uint32_t name)
     return 0;
 }
 
+// The language entry's target (the data entry's offset in the directory) of
+// the raw-data resource of this name.
+size_t DataEntryLinkAt(const Bytes& bytes, uint32_t name)
+{
+    const size_t languages = DirectoryAt(bytes) + (Read32(bytes, NameEntryAt(bytes, name) + 4) & 0x7FFFFFFF);
+    return languages + 16 + 4;
+}
+
+const ResourceData* Find(const Image& image, uint32_t type, uint32_t name)
+{
+    for (const ResourceData& d : image.tree.data)
+        if (d.type == type && d.name == name)
+            return &d;
+    return nullptr;
+}
+
+// The raw-data resource from leads to the data entry of the raw-data resource to.
+void ShareDataEntry(Bytes& b, uint32_t from, uint32_t to)
+{
+    Image image;
+    Read(b, &image);
+    Write32(b, DataEntryLinkAt(b, from), static_cast<uint32_t>(Find(image, kRawDataType, to)->entryAt - DirectoryAt(b)));
+}
+
+// The headers copied behind the resource section's VirtualSize (the section
+// grown by one alignment unit to hold them) and the DOS header pointed there;
+// with sizeOfHeaders, SizeOfHeaders set to cover them.
+void HeadersInTheResourceSection(Bytes& b, bool sizeOfHeaders)
+{
+    Image image;
+    Read(b, &image);
+    const PeSection& rsrc = *image.tree.section;
+    const size_t pe = Read32(b, 0x3C);
+    const size_t to = rsrc.fileAt + RoundUp(rsrc.virtualSize, 8);
+    b.resize(b.size() + image.pe.fileAlignment, 0);
+    std::copy(b.begin() + static_cast<ptrdiff_t>(pe), b.begin() + static_cast<ptrdiff_t>(image.pe.headersEnd),
+              b.begin() + static_cast<ptrdiff_t>(to));
+    Write32(b, 0x3C, static_cast<uint32_t>(to));
+    const size_t moved = to - pe;
+    Write32(b, rsrc.headerAt + moved + 16, rsrc.rawSize + image.pe.fileAlignment);
+    if (sizeOfHeaders)
+        Write32(b, image.pe.sizeOfImageAt + 4 + moved, static_cast<uint32_t>(b.size()));
+}
+
 TEST_F(InstallerImage, SpoiltStubsAreRefusedWithTheReason)
 {
     StubLayout layout;
@@ -362,9 +406,50 @@ TEST_F(InstallerImage, SpoiltStubsAreRefusedWithTheReason)
              Write32(b, image.pe.sections[0].headerAt + 12, 0x7FFF0000);
          },
          "not the last section"},
+        {"numbered resources out of order",
+         [](Bytes& b) {
+             const size_t types = DirectoryAt(b) + 16;
+             const uint32_t first = Read32(b, types), target = Read32(b, types + 4);
+             Write32(b, types, Read32(b, types + 8));
+             Write32(b, types + 4, Read32(b, types + 12));
+             Write32(b, types + 8, first);
+             Write32(b, types + 12, target);
+         },
+         "numbered entries are not in ascending order"},
+        {"a numbered resource counted as named",
+         [](Bytes& b) { Write32(b, NameEntryAt(b, kCrcSlotId) - 16 - 8 * 2 + 12, 0x00020001); },
+         "named and numbered entries are not where its counts say"},
         {"a resource table that leads to itself",
          [](Bytes& b) { Write32(b, DirectoryAt(b) + 16 + 4, 0x80000000); }, "three levels"},
         {"cut inside the resource section", [](Bytes& b) { b.resize(b.size() - 100); }, "beyond the end of the file"},
+        // What a loader and the writer rely on.
+        {"the PE headers behind the resource section's VirtualSize",
+         [](Bytes& b) { HeadersInTheResourceSection(b, false); }, "the PE headers run past SizeOfHeaders"},
+        {"SizeOfHeaders reaching into the sections",
+         [](Bytes& b) { HeadersInTheResourceSection(b, true); }, "the PE headers reach into a section"},
+        {"a FileAlignment of 256 MiB",
+         [&](Bytes& b) { Write32(b, layout.sizeOfImageAt - 20, 0x10000000); }, "FileAlignment 0x10000000"},
+        {"a FileAlignment of 256", [&](Bytes& b) { Write32(b, layout.sizeOfImageAt - 20, 256); }, "FileAlignment 0x100"},
+        {"a FileAlignment above SectionAlignment",
+         [&](Bytes& b) { Write32(b, layout.sizeOfImageAt - 20, 0x2000); }, "SectionAlignment 0x1000"},
+        {"a section off its file alignment",
+         [](Bytes& b) {
+             Image image;
+             Read(b, &image);
+             Write32(b, image.pe.sections[0].headerAt + 20, image.pe.sections[0].fileAt + 8);
+         },
+         "not aligned to FileAlignment"},
+        {"raw-data 3 and 5 sharing slot 5's data entry", [](Bytes& b) { ShareDataEntry(b, 3, kCrcSlotId); },
+         "shared by two resources"},
+        {"raw-data 3 and 4 sharing slot 4's data entry", [](Bytes& b) { ShareDataEntry(b, 3, kPackageSlotId); },
+         "shared by two resources"},
+        {"the CRC slot inside the PackageCRC32 digits",
+         [&](Bytes& b) {
+             Image image;
+             Read(b, &image);
+             Write32(b, Find(image, kRawDataType, kCrcSlotId)->entryAt, layout.crcTextRva);
+         },
+         "two resources' data overlap"},
     };
     for (const auto& c : cases) {
         Bytes spoilt = Stub();
@@ -375,6 +460,134 @@ TEST_F(InstallerImage, SpoiltStubsAreRefusedWithTheReason)
         EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << c.name << ": one line";
     }
+}
+
+// A stub whose resource section's name ends in "ARN", and whose VirtualSize
+// grows to a value that starts with "I": the writer's own fix-up spells the
+// marker in the section table, ahead of the package. Its check of the result
+// refuses what it made.
+TEST_F(InstallerImage, AWriterFaultIsARefusalNotAnInstaller)
+{
+    Bytes spoilt = Stub();
+    const PeSection& rsrc = *stub.tree.section;
+    std::memcpy(&spoilt[rsrc.headerAt + 5], "ARN", 3);
+    // VirtualSize one past a multiple of 8 (the directory with it), so that a
+    // package of 129 to 136 bytes brings its low byte to 'I'.
+    const uint32_t virtualSize = RoundUp(rsrc.virtualSize, 8) + 1;
+    Write32(spoilt, rsrc.headerAt + 8, virtualSize);
+    Write32(spoilt, stub.pe.resourceSizeAt, Read32(spoilt, stub.pe.resourceSizeAt) + (virtualSize - rsrc.virtualSize));
+    const uint32_t shift = (0x49 - virtualSize) & 0xFF;
+    const Bytes package = test::JoinPackage({Bytes(shift - 14, 'x')});
+    ASSERT_EQ(RoundUp(static_cast<uint32_t>(package.size()), 8), shift);
+    StubLayout layout;
+    std::string error;
+    ASSERT_TRUE(ReadStub(spoilt, &layout, &error)) << error;
+    Bytes installer = {1};
+    EXPECT_FALSE(MakeInstaller(spoilt, package, MemberCrc(package), &installer, &error));
+    EXPECT_NE(error.find("would not be sound: the installer's scan does not find the package"), std::string::npos)
+        << error;
+    EXPECT_TRUE(installer.empty()) << "nothing given back";
+}
+
+// Resources of a type the writer does not know, behind the CRC slot (here the
+// group icons taken for an application manifest, type 24, listed behind the
+// version information), move with the rest and keep their bytes.
+TEST_F(InstallerImage, AResourceOfAnotherTypeBehindTheSlotMovesWithTheRest)
+{
+    constexpr uint32_t kGroupIconType = 14, kManifestType = 24;
+    Bytes manifested = Stub();
+    // The last two types, the group icons and the version, swap places in the
+    // type table (which stays sorted), the group icons' taking type 24.
+    const size_t root = DirectoryAt(manifested);
+    const size_t last = root + 16 + 8 * (EntryCount(manifested, root) - 1);
+    ASSERT_EQ(Read32(manifested, last - 8), kGroupIconType);
+    ASSERT_EQ(Read32(manifested, last), kVersionType);
+    const uint32_t groupIcons = Read32(manifested, last - 4), version = Read32(manifested, last + 4);
+    Write32(manifested, last - 8, kVersionType);
+    Write32(manifested, last - 4, version);
+    Write32(manifested, last, kManifestType);
+    Write32(manifested, last + 4, groupIcons);
+    Image was, is;
+    ASSERT_TRUE(Read(manifested, &was));
+    Bytes installer;
+    std::string error;
+    ASSERT_TRUE(MakeInstaller(manifested, DemoPackage(), MemberCrc(DemoPackage()), &installer, &error)) << error;
+    ASSERT_TRUE(Read(installer, &is));
+    size_t seen = 0;
+    for (const ResourceData& d : was.tree.data) {
+        if (d.type != kManifestType)
+            continue;
+        ++seen;
+        EXPECT_FALSE(ResourceBytes(installer, is, d.type, d.name).empty()) << "name " << d.name;
+        EXPECT_EQ(ResourceBytes(installer, is, d.type, d.name), ResourceBytes(manifested, was, d.type, d.name))
+            << "name " << d.name;
+    }
+    EXPECT_EQ(seen, 2u);
+}
+
+// verify reads the CRC slot as the installer finds it (raw-data resource 5
+// through the resource tree: one, four bytes, inside the image) and the CRC
+// text inside the version resource: an installer whose slot the installer
+// cannot use is refused, a stray PackageCRC32 elsewhere is no CRC of its.
+TEST_F(InstallerImage, VerifyReadsWhatTheInstallerReads)
+{
+    const uint32_t crc = MemberCrc(DemoPackage());
+    char path[] = "/tmp/vorn-installer-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    auto slotEntry = [](Bytes& b) {
+        Image image;
+        Read(b, &image);
+        return Find(image, kRawDataType, kCrcSlotId)->entryAt;
+    };
+    // The CRC text, key and value, in UTF-16 with their zeros.
+    Bytes stray;
+    for (char c : std::string("PackageCRC32") + '\0' + '\0' + "00000000" + '\0')
+        stray.insert(stray.end(), {static_cast<uint8_t>(c), 0});
+    const struct {
+        const char* name;
+        std::function<void(Bytes&)> spoilStub, spoilInstaller;
+        const char* fault;  // null: sound
+    } cases[] = {
+        {"a stray PackageCRC32 between the CRC slot and the version information",
+         [&](Bytes& b) {
+             Image image;
+             Read(b, &image);
+             size_t at;
+             ASSERT_TRUE(FileOffset(*image.tree.section, Find(image, 14, 1)->rva, 1, &at));
+             std::copy(stray.begin(), stray.end(), b.begin() + static_cast<ptrdiff_t>(at));
+         },
+         [](Bytes&) {}, nullptr},
+        {"a CRC slot of eight bytes", [](Bytes&) {}, [&](Bytes& b) { Write32(b, slotEntry(b) + 4, 8); },
+         "raw-data resource 5 of 8 bytes, not four"},
+        {"no CRC slot", [](Bytes&) {}, [](Bytes& b) { Write32(b, NameEntryAt(b, kCrcSlotId), 7); },
+         "no CRC slot (raw-data resource 5)"},
+        {"two CRC slots", [](Bytes&) {}, [](Bytes& b) { Write32(b, NameEntryAt(b, 3), kCrcSlotId); },
+         "given more than once"},
+        {"a CRC slot beyond the image", [](Bytes&) {}, [&](Bytes& b) { Write32(b, slotEntry(b), 0x7FFFFFF0); },
+         "no CRC slot the installer can use"},
+    };
+    for (const auto& c : cases) {
+        Bytes stub = Stub(), installer;
+        c.spoilStub(stub);
+        std::string error;
+        ASSERT_TRUE(MakeInstaller(stub, DemoPackage(), crc, &installer, &error)) << c.name << ": " << error;
+        c.spoilInstaller(installer);
+        FILE* f = fopen(path, "wb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(fwrite(installer.data(), 1, installer.size(), f), installer.size());
+        ASSERT_EQ(fclose(f), 0);
+        CheckedPackage checked;
+        error.clear();
+        const bool sound = CheckPackageFile(path, &checked, &error);
+        EXPECT_EQ(sound, c.fault == nullptr) << c.name << ": " << error;
+        if (c.fault) {
+            EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
+            EXPECT_EQ(error.find('\n'), std::string::npos) << c.name << ": one line";
+        }
+    }
+    unlink(path);
 }
 
 // Every cut of the stub is refused, without reading past the end.

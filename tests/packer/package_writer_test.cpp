@@ -13,7 +13,11 @@
 #include "package/package_scan.h"
 #include "packer/member_check.h"
 #include "packer/package_reader.h"
+#include "packer/member_encoder.h"
 #include "packer/package_writer.h"
+#include "packer/fs/file_reader.h"
+#include "packer/pe/installer_image.h"
+#include "packer/pe/pe_image.h"
 #include "tests/support/package_members.h"
 
 namespace vorn {
@@ -203,37 +207,34 @@ TEST_F(PackageWriter, CheckRefusesBrokenFiles)
     }
 }
 
-// The version information's "PackageCRC32" string as it lies in an installer:
-// key and value in UTF-16, each with its terminating zero, padding between.
-Bytes CarriedCrc(const std::string& digits)
+// An installer made from the test stub with the package and crc, the
+// digits of its version information's PackageCRC32 then written over with
+// digits (fewer than eight end the text early); with cutInsideValue the
+// version resource's size ends four bytes into the value.
+Bytes RealInstaller(const Bytes& package, uint32_t crc, const std::string& digits, bool cutInsideValue = false)
 {
-    Bytes out;
-    auto wide = [&out](const std::string& text) {
-        for (char c : text + std::string(1, '\0')) {
-            out.push_back(static_cast<uint8_t>(c));
-            out.push_back(0);
+    Bytes stub, installer;
+    std::string error;
+    CarriedCrc carried;
+    if (!ReadFileBytes(VORN_TEST_STUB, &stub, &error) || !MakeInstaller(stub, package, crc, &installer, &error) ||
+        ReadCarriedCrc(installer, &carried, &error) != CarriedCrcRead::Found) {
+        ADD_FAILURE() << "no installer from " << VORN_TEST_STUB << ": " << error;
+        return {};
+    }
+    for (size_t i = 0; i < digits.size(); ++i)
+        installer[carried.textAt + 2 * i] = static_cast<uint8_t>(digits[i]);
+    if (digits.size() < kCrcTextDigits)
+        installer[carried.textAt + 2 * digits.size()] = 0;
+    PeHeaders pe;
+    ResourceTree tree;
+    if (cutInsideValue && ReadPeHeaders(installer, &pe, &error) && ReadResourceTree(installer, pe, &tree, &error)) {
+        for (const ResourceData& d : tree.data) {
+            size_t at;
+            if (d.type == kVersionType && FileOffset(*tree.section, d.rva, d.size, &at))
+                Write32(installer, d.entryAt + 4, static_cast<uint32_t>(carried.textAt + 4 - at));
         }
-    };
-    wide("PackageCRC32");
-    out.insert(out.end(), {0, 0});
-    wide(digits);
-    return out;
-}
-
-// A stand-in installer: code, the package, then the version information.
-Bytes Installer(const Bytes& package, const Bytes& trailer)
-{
-    Bytes file = Of("MZ code and resources; ");
-    file.insert(file.end(), package.begin(), package.end());
-    file.insert(file.end(), {'\0', '\0', 'V', '\0'});
-    file.insert(file.end(), trailer.begin(), trailer.end());
-    return file;
-}
-
-Bytes Cut(Bytes bytes, size_t count)
-{
-    bytes.resize(bytes.size() - count);
-    return bytes;
+    }
+    return installer;
 }
 
 std::string Hex(uint32_t crc)
@@ -241,6 +242,13 @@ std::string Hex(uint32_t crc)
     char text[16];
     snprintf(text, sizeof text, "%08X", crc);
     return text;
+}
+
+// The bytes from the first marker on.
+Bytes FromPackage(const Bytes& bytes)
+{
+    const std::vector<size_t> markers = test::MarkerOffsets(bytes);
+    return markers.empty() ? Bytes() : Bytes(bytes.begin() + static_cast<ptrdiff_t>(markers[0]), bytes.end());
 }
 
 TEST_F(PackageWriter, CheckComparesTheCrcAnInstallerCarriesAndTheExpectedOne)
@@ -264,16 +272,19 @@ TEST_F(PackageWriter, CheckComparesTheCrcAnInstallerCarriesAndTheExpectedOne)
         {"bare package", built.bytes, nullptr, false, nullptr},
         {"bare package, expected CRC", built.bytes, &right, false, nullptr},
         {"bare package, another CRC", built.bytes, &wrong, false, "differs from the expected"},
-        {"installer", Installer(built.bytes, CarriedCrc(Hex(right))), nullptr, true, nullptr},
-        {"installer, lower-case digits", Installer(built.bytes, CarriedCrc(lower)), &right, true, nullptr},
-        {"installer carrying another CRC", Installer(built.bytes, CarriedCrc(Hex(wrong))), nullptr, true,
+        {"installer", RealInstaller(built.bytes, right, Hex(right)), nullptr, true, nullptr},
+        {"installer, lower-case digits", RealInstaller(built.bytes, right, lower), &right, true, nullptr},
+        {"installer carrying another CRC", RealInstaller(built.bytes, right, Hex(wrong)), nullptr, true,
          "the installer carries"},
-        {"installer, another expected CRC", Installer(built.bytes, CarriedCrc(Hex(right))), &wrong, true,
+        {"installer, another expected CRC", RealInstaller(built.bytes, right, Hex(right)), &wrong, true,
          "differs from the expected"},
         // Not eight hex digits: not the installer's string, so nothing is carried.
-        {"seven digits", Installer(built.bytes, CarriedCrc(Hex(wrong).substr(1))), nullptr, false, nullptr},
-        {"a letter that is no digit", Installer(built.bytes, CarriedCrc("0E3CC3BG")), nullptr, false, nullptr},
-        {"cut inside the value", Cut(Installer(built.bytes, CarriedCrc(Hex(wrong))), 4), nullptr, false, nullptr},
+        {"seven digits", RealInstaller(built.bytes, right, Hex(wrong).substr(1)), nullptr, false, nullptr},
+        {"a letter that is no digit", RealInstaller(built.bytes, right, "0E3CC3BG"), nullptr, false, nullptr},
+        {"cut inside the value", RealInstaller(built.bytes, right, Hex(wrong), true), nullptr, false, nullptr},
+        // No program: a bare package, whatever text follows it.
+        {"an installer's bytes from its package on", FromPackage(RealInstaller(built.bytes, right, Hex(wrong))),
+         nullptr, false, nullptr},
     };
     for (const Case& c : cases) {
         WriteBytes(dir + "/file", c.file);
@@ -300,9 +311,9 @@ TEST_F(PackageWriter, CheckRefusesEveryFlippedBitOfAnInstallersPackage)
     BuiltPackage built;
     std::string error;
     ASSERT_TRUE(BuildPackage(dir, &built, &error)) << error;
-    Bytes file = Installer(built.bytes, CarriedCrc(Hex(built.crc)));
-    const size_t start = 23;  // behind "MZ code and resources; "
-    ASSERT_EQ(file[start], 'A');
+    Bytes file = RealInstaller(built.bytes, built.crc, Hex(built.crc));
+    ASSERT_FALSE(test::MarkerOffsets(file).empty());
+    const size_t start = test::MarkerOffsets(file)[0];
     const size_t end = start + built.bytes.size() - 2;  // the CR LF behind the closing pair is read by nobody
     CheckedPackage checked;
     WriteBytes(dir + "/file", file);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "packer/file_system.h"
+#include "packer/fs/file_system.h"
 
 namespace vorn::fs {
 

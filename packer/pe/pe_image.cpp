@@ -1,5 +1,5 @@
 // PE headers and resource tree read from bytes, every read bounds-checked.
-#include "packer/pe_image.h"
+#include "packer/pe/pe_image.h"
 
 #include <algorithm>
 
@@ -64,13 +64,20 @@ struct TreeWalk {
         }
         if (!At(offset, kTableHeaderSize, "table", &at))
             return false;
-        const uint32_t count = uint32_t{Read16(image, at + 12)} + Read16(image, at + 14);
+        const uint32_t named = Read16(image, at + 12);
+        const uint32_t count = named + Read16(image, at + 14);
         if (!At(offset, kTableHeaderSize + count * kEntrySize, "table", &at))
             return false;
         for (uint32_t i = 0; i < count; ++i) {
             const size_t entry = at + kTableHeaderSize + i * kEntrySize;
             uint32_t id = Read32(image, entry);
             const uint32_t target = Read32(image, entry + 4);
+            // A loader takes the counts at their word: the named entries
+            // first, then the numbered ones, which it searches as sorted.
+            if (tree->searchFault.empty() && ((id & kSubdirectoryBit) != 0) != (i < named))
+                tree->searchFault = "a resource table whose named and numbered entries are not where its counts say";
+            if (tree->searchFault.empty() && i > named && id <= Read32(image, entry - kEntrySize))
+                tree->searchFault = "a resource table whose numbered entries are not in ascending order";
             if (id & kSubdirectoryBit) {  // a name: a 16-bit length, then UTF-16 characters
                 size_t nameAt;
                 if (!At(id & ~kSubdirectoryBit, 2, "name", &nameAt) ||
@@ -170,6 +177,8 @@ bool ReadPeHeaders(const Bytes& image, PeHeaders* headers, std::string* error)
     headers->sectionAlignment = Read32(image, optional + 32);
     headers->fileAlignment = Read32(image, optional + 36);
     headers->sizeOfImageAt = optional + 56;
+    headers->sizeOfImage = Read32(image, optional + 56);
+    headers->sizeOfHeaders = Read32(image, optional + 60);
     headers->checksumAt = optional + 64;
     auto powerOfTwo = [](uint32_t n) { return n != 0 && (n & (n - 1)) == 0; };
     if (!powerOfTwo(headers->sectionAlignment) || !powerOfTwo(headers->fileAlignment)) {
@@ -191,6 +200,7 @@ bool ReadPeHeaders(const Bytes& image, PeHeaders* headers, std::string* error)
         *error = "PE section table cut short";
         return false;
     }
+    headers->headersEnd = table + size_t{sectionCount} * kSectionHeaderSize;
     for (uint16_t i = 0; i < sectionCount; ++i) {
         const size_t at = table + i * kSectionHeaderSize;
         PeSection s{at, Read32(image, at + 12), Read32(image, at + 8), Read32(image, at + 16), Read32(image, at + 20)};

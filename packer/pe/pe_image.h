@@ -4,7 +4,7 @@
 //
 // The pieces read (offsets from the optional header; PE32 / PE32+):
 //   +8   SizeOfInitializedData    +32 SectionAlignment   +36 FileAlignment
-//   +56  SizeOfImage              +64 CheckSum
+//   +56  SizeOfImage              +60 SizeOfHeaders     +64 CheckSum
 //   +92 / +108  NumberOfRvaAndSizes, then the data directories (8 bytes each):
 //               2 the resource directory, 4 the certificate table
 // Resource tree: three levels of tables (type, name, language), each a 16-byte
@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "packer/member_encoder.h"
+#include "packer/bytes.h"
 
 namespace vorn {
 
@@ -36,6 +36,9 @@ struct PeHeaders {
     size_t initializedDataAt = 0;
     uint32_t sectionAlignment = 0;
     uint32_t fileAlignment = 0;
+    uint32_t sizeOfImage = 0;
+    uint32_t sizeOfHeaders = 0;
+    size_t headersEnd = 0;     // behind the section table
     uint32_t resourceRva = 0;  // 0: no resource directory
     uint32_t resourceSize = 0;
     size_t resourceSizeAt = 0;
@@ -59,6 +62,10 @@ struct ResourceData {
 struct ResourceTree {
     const PeSection* section = nullptr;  // the section that holds the directory
     uint32_t structureEnd = 0;           // RVA behind the last table, entry, name or data entry
+    // Empty, or why a loader would not find what this reading found: a
+    // loader takes each table's named entries first and searches its
+    // numbered ones as sorted.
+    std::string searchFault;
     std::vector<ResourceData> data;
 };
 
@@ -67,7 +74,8 @@ struct ResourceTree {
 bool ReadPeHeaders(const Bytes& image, PeHeaders* headers, std::string* error);
 
 // The resource tree, each resource's data inside the section that holds the
-// directory. False with a one-line reason.
+// directory (and searchFault set where a loader would search it otherwise).
+// False with a one-line reason.
 bool ReadResourceTree(const Bytes& image, const PeHeaders& headers, ResourceTree* tree, std::string* error);
 
 // The file offset of rva inside section, for size bytes that lie in the

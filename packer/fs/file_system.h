@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "packer/member_encoder.h"  // Bytes
+#include "packer/bytes.h"
 
 namespace vorn::fs {
 

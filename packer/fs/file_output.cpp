@@ -1,8 +1,8 @@
 // Checked, all-or-nothing file output for the packer (portable; the system
 // calls are in the platform's file_system_*.cpp).
-#include "packer/file_output.h"
+#include "packer/fs/file_output.h"
 
-#include "packer/file_system.h"
+#include "packer/fs/file_system.h"
 
 namespace vorn {
 namespace {
@@ -108,16 +108,34 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 
 bool WriteFileAtomically(const std::string& path, const Bytes& bytes, std::string* error)
 {
-    fs::NewFile file;
-    if (!WriteTemporary(path, bytes, &file, error))
-        return false;
-    int code = fs::Rename(file.path, path, true);
-    if (code != 0) {
-        *error = Reason(path, "cannot rename the written file into place", code);
-        fs::RemoveFile(file.path);
-        return false;
+    return WriteFilesAtomically({{path, &bytes}}, error);
+}
+
+// The renames come only when every file is complete. A rename that fails
+// after an earlier one (a folder put at the second name meanwhile) cannot
+// bring back the file the earlier one replaced; its temporary is removed.
+bool WriteFilesAtomically(const std::vector<OutputFile>& files, std::string* error)
+{
+    std::vector<fs::NewFile> temporaries;
+    bool ok = true;
+    for (size_t i = 0; ok && i < files.size(); ++i) {
+        fs::NewFile file;
+        ok = WriteTemporary(files[i].path, *files[i].bytes, &file, error);
+        if (ok)
+            temporaries.push_back(file);
     }
-    return true;
+    size_t renamed = 0;
+    for (; ok && renamed < temporaries.size(); ++renamed) {
+        int code = fs::Rename(temporaries[renamed].path, files[renamed].path, true);
+        if (code != 0) {
+            *error = Reason(files[renamed].path, "cannot rename the written file into place", code);
+            ok = false;
+            break;
+        }
+    }
+    for (size_t i = renamed; !ok && i < temporaries.size(); ++i)
+        fs::RemoveFile(temporaries[i].path);
+    return ok;
 }
 
 bool WriteFilesIntoFolder(const std::string& folderGiven, const std::vector<FolderFile>& files, bool replace,

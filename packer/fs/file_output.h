@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "packer/member_encoder.h"
+#include "packer/bytes.h"
 
 namespace vorn {
 
@@ -18,6 +18,17 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // exclusively, written, synced and closed, then renamed over path. False
 // with a one-line reason naming what failed; the temporary is removed.
 bool WriteFileAtomically(const std::string& path, const Bytes& bytes, std::string* error);
+
+struct OutputFile {
+    std::string path;
+    const Bytes* bytes;
+};
+
+// Writes several files that belong together: every one complete under a
+// fresh temporary name beside it first, and only then each renamed over its
+// path, in order. A failure before the renames (a folder missing, a disk
+// full) leaves every earlier file as it was and removes the temporaries.
+bool WriteFilesAtomically(const std::vector<OutputFile>& files, std::string* error);
 
 struct FolderFile {
     std::string name;  // a plain file name inside the folder

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "packer/file_system.h"
+#include "packer/fs/file_system.h"
 
 namespace vorn::fs {
 namespace {

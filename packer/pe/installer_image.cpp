@@ -6,20 +6,20 @@
 // byte ahead of the slot is kept, the package goes in, and the bytes that lay
 // behind the slot follow it, moved by the package's size rounded up to the
 // resource data alignment.
-#include "packer/installer_image.h"
+#include "packer/pe/installer_image.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "package/marker.h"
-#include "packer/pe_image.h"
+#include "packer/pe/image_rules.h"
+#include "packer/pe/installer_check.h"
+#include "packer/pe/pe_image.h"
 
 namespace vorn {
 namespace {
 
 // The largest package the writer takes: far beyond any payload, and small
-// enough that no size or RVA it touches can pass 32 bits.
+// enough that no size it touches can pass 32 bits (the RVAs are checked).
 constexpr size_t kLargestPackage = size_t{1} << 30;
 
 uint32_t RoundUp(uint32_t value, uint32_t alignment)
@@ -27,28 +27,10 @@ uint32_t RoundUp(uint32_t value, uint32_t alignment)
     return (value + alignment - 1) & ~(alignment - 1);
 }
 
-const ResourceData* FindOnly(const ResourceTree& tree, uint32_t type, uint32_t name, bool* several)
+// The RVA of a file offset inside section.
+uint32_t RvaAt(const PeSection& section, size_t at)
 {
-    const ResourceData* found = nullptr;
-    *several = false;
-    for (const ResourceData& d : tree.data) {
-        if (d.type == type && d.name == name) {
-            *several = *several || found != nullptr;
-            found = &d;
-        }
-    }
-    return found;
-}
-
-// The RVA of the CRC text in version information data; 0 when it is not there.
-uint32_t FindCrcTextRva(const Bytes& image, const PeSection& section, const ResourceData& version)
-{
-    size_t at, digitsAt;
-    uint32_t ignored;
-    if (!FileOffset(section, version.rva, version.size, &at) ||
-        !FindCrcText(image, at, at + version.size, &digitsAt, &ignored))
-        return 0;
-    return section.rva + static_cast<uint32_t>(digitsAt - section.fileAt);
+    return section.rva + static_cast<uint32_t>(at - section.fileAt);
 }
 
 bool Refuse(std::string* error, const std::string& reason)
@@ -58,39 +40,6 @@ bool Refuse(std::string* error, const std::string& reason)
 }
 
 }  // namespace
-
-bool FindCrcText(const Bytes& bytes, size_t from, size_t end, size_t* digitsAt, uint32_t* value)
-{
-    Bytes key;
-    for (const char* c = kCrcTextKey;; ++c) {
-        key.push_back(static_cast<uint8_t>(*c));
-        key.push_back(0);
-        if (!*c)
-            break;
-    }
-    end = std::min(end, bytes.size());
-    if (from >= end)
-        return false;
-    const auto last = bytes.begin() + static_cast<ptrdiff_t>(end);
-    const auto found = std::search(bytes.begin() + static_cast<ptrdiff_t>(from), last, key.begin(), key.end());
-    if (found == last)
-        return false;
-    size_t p = static_cast<size_t>(found - bytes.begin()) + key.size();
-    while (p + 2 <= end && bytes[p] == 0 && bytes[p + 1] == 0)
-        p += 2;
-    *digitsAt = p;
-    uint32_t v = 0;
-    for (uint32_t i = 0; i < kCrcTextDigits; ++i, p += 2) {
-        if (p + 2 > end || bytes[p + 1] != 0 || !isxdigit(bytes[p]))
-            return false;
-        const int c = bytes[p];
-        v = v * 16 + static_cast<uint32_t>(isdigit(c) ? c - '0' : (c | 0x20) - 'a' + 10);
-    }
-    if (p + 2 > end || bytes[p] != 0 || bytes[p + 1] != 0)
-        return false;
-    *value = v;
-    return true;
-}
 
 bool ReadStub(const Bytes& stub, StubLayout* layout, std::string* error)
 {
@@ -108,17 +57,18 @@ bool ReadStub(const Bytes& stub, StubLayout* layout, std::string* error)
     const PeSection& rsrc = *tree.section;
     bool several;
     const ResourceData* package = FindOnly(tree, kRawDataType, kPackageSlotId, &several);
-    if (!package || several)
+    if (!package)
         return Refuse(error, "not an installer stub: no package slot (raw-data resource 4)");
     if (package->size != 0)
         return Refuse(error, "already carries a package: make installers from the empty stub");
-    const ResourceData* slot = FindOnly(tree, kRawDataType, kCrcSlotId, &several);
-    if (!slot || several || slot->size != kCrcSlotSize)
-        return Refuse(error, "not an installer stub: no CRC slot (raw-data resource 5 of four bytes)");
-    const ResourceData* version = FindOnly(tree, kVersionType, 1, &several);
-    layout->crcTextRva = version && !several ? FindCrcTextRva(stub, rsrc, *version) : 0;
-    if (layout->crcTextRva == 0)
+    size_t slotAt, digitsAt;
+    uint32_t ignored;
+    const ResourceData* slot = FindCrcSlot(pe, tree, &slotAt, error);
+    if (!slot)
+        return Refuse(error, "not an installer stub: " + *error);
+    if (!FindVersionCrcText(stub, tree, &digitsAt, &ignored))
         return Refuse(error, "not an installer stub: its version information carries no PackageCRC32");
+    layout->crcTextRva = RvaAt(rsrc, digitsAt);
 
     // The resource section is the last in memory and in the file, and the
     // file ends with it: growing it moves nothing else.
@@ -132,6 +82,8 @@ bool ReadStub(const Bytes& stub, StubLayout* layout, std::string* error)
         return Refuse(error, "not an installer stub: bytes behind its last section");
     if (pe.resourceRva + pe.resourceSize != rsrc.rva + rsrc.virtualSize)
         return Refuse(error, "not an installer stub: the resource directory does not end with its section");
+    if (!CheckImageRules(pe, error) || !CheckResourceRules(tree, error))
+        return Refuse(error, "not an installer stub: " + *error);
 
     // Ahead of the slot: the directory and the resources that end there;
     // behind it: whole resources only.
@@ -141,7 +93,7 @@ bool ReadStub(const Bytes& stub, StubLayout* layout, std::string* error)
     for (const ResourceData& d : tree.data) {
         if (&d == package)
             continue;
-        if (d.rva < at && d.rva + d.size > at)
+        if (d.rva < at && uint64_t{d.rva} + d.size > at)
             return Refuse(error, "not an installer stub: a resource overlaps the package slot");
         if (d.rva >= at)
             layout->entriesBehind.push_back(d.entryAt);
@@ -188,6 +140,9 @@ bool MakeInstaller(const Bytes& stub, const Bytes& package, uint32_t crc, Bytes*
         return Refuse(error, package.empty() ? "empty package" : "package larger than 1 GiB");
     const uint32_t packageSize = static_cast<uint32_t>(package.size());
     const uint32_t shift = RoundUp(packageSize, kResourceDataAlignment);
+    // The grown section must still end inside the 32 bits of an image.
+    if (uint64_t{s.sectionRva} + s.sectionVirtualSize + shift + s.sectionAlignment > UINT32_MAX)
+        return Refuse(error, "the installer would not fit in an image's 4 GiB");
     const uint32_t virtualSize = s.sectionVirtualSize + shift;
     const uint32_t rawSize = RoundUp(virtualSize, s.fileAlignment);
     auto fileAt = [&](uint32_t rva) { return s.sectionFileAt + (rva - s.sectionRva); };
@@ -219,22 +174,10 @@ bool MakeInstaller(const Bytes& stub, const Bytes& package, uint32_t crc, Bytes*
         out[fileAt(s.crcTextRva + shift) + 2 * i] = static_cast<uint8_t>(digits[i]);
 
     Write32(out, s.checksumAt, ImageChecksum(out, s.checksumAt));
-    return true;
-}
-
-bool ReadCrcSlot(const Bytes& image, uint32_t* crc)
-{
-    PeHeaders pe;
-    ResourceTree tree;
-    std::string ignored;
-    if (!ReadPeHeaders(image, &pe, &ignored) || !ReadResourceTree(image, pe, &tree, &ignored))
-        return false;
-    bool several;
-    const ResourceData* slot = FindOnly(tree, kRawDataType, kCrcSlotId, &several);
-    size_t at;
-    if (!slot || several || slot->size != kCrcSlotSize || !FileOffset(*tree.section, slot->rva, kCrcSlotSize, &at))
-        return false;
-    *crc = Read32(image, at);
+    if (!CheckInstaller(out, package, crc, error)) {
+        out.clear();
+        return Refuse(error, "the installer made from it would not be sound: " + *error);
+    }
     return true;
 }
 

@@ -1,11 +1,11 @@
 // Whole files read in blocks, every failure named.
-#include "packer/file_reader.h"
+#include "packer/fs/file_reader.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "packer/file_system.h"
+#include "packer/fs/file_system.h"
 
 namespace vorn {
 

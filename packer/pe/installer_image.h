@@ -8,30 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "packer/member_encoder.h"
+#include "packer/bytes.h"
+#include "packer/pe/carried_crc.h"
 
 namespace vorn {
-
-// Raw-data resources of the stub (resources/resource_ids.h names them too).
-// Slot 4 is empty in the stub and holds the package in an installer; slot 5
-// holds the package's CRC-32, four bytes little-endian, 0 in the stub.
-inline constexpr uint32_t kPackageSlotId = 4;
-inline constexpr uint32_t kCrcSlotId = 5;
-inline constexpr uint32_t kCrcSlotSize = 4;
 
 // Resource data lies in the resource section at multiples of this; the data
 // behind the package moves by a whole number of them.
 inline constexpr uint32_t kResourceDataAlignment = 8;
-
-// The installer's package CRC as text in its version information, under this
-// key: the key in UTF-16 with its terminating zero, zero padding, then eight
-// UTF-16 hex digits and a terminating zero. "00000000" in the stub.
-inline constexpr char kCrcTextKey[] = "PackageCRC32";
-inline constexpr uint32_t kCrcTextDigits = 8;
-
-// Looks for the CRC text within bytes [from, end): false when it is not
-// there, else the offset of its first digit and its value.
-bool FindCrcText(const Bytes& bytes, size_t from, size_t end, size_t* digitsAt, uint32_t* value);
 
 // Where the writer's pieces lie in a stub: offsets into its bytes, or RVAs.
 struct StubLayout {
@@ -53,10 +37,12 @@ struct StubLayout {
     std::vector<size_t> entriesBehind;  // data entries whose data lies behind slot 4's
 };
 
-// Reads a stub: a PE image whose resource section is its last, in memory and
-// in the file, with nothing behind it (so unsigned); raw-data resource 4
+// Reads a stub: a PE image a loader would run and the writer can keep true
+// (image_rules.h), whose resource section is its last, in memory and in the
+// file, with nothing behind it (so unsigned); raw-data resource 4
 // empty, with the resource directory and every other resource's data either
-// wholly ahead of it or behind it; raw-data resource 5 of four bytes; version
+// wholly ahead of it or behind it; raw-data resource 5 as the installer finds
+// it (carried_crc.h); version
 // information carrying PackageCRC32 as eight hex digits; and no package
 // marker, whole or pending, ahead of slot 4. False with a one-line reason.
 bool ReadStub(const Bytes& stub, StubLayout* layout, std::string* error);
@@ -64,12 +50,10 @@ bool ReadStub(const Bytes& stub, StubLayout* layout, std::string* error);
 // The installer: the stub with the package in slot 4 and crc in slot 5 and
 // in the version information, the resource data that lay behind slot 4 moved
 // up behind the package, the section, image and resource directory sizes
-// grown to match, and the checksum recomputed. False with a one-line reason.
+// grown to match, and the checksum recomputed. The result is checked in
+// memory before it is given back (installer_check.h): a fault of the writer
+// is a refusal, never an installer. False with a one-line reason.
 bool MakeInstaller(const Bytes& stub, const Bytes& package, uint32_t crc, Bytes* installer, std::string* error);
-
-// The CRC in slot 5 of an installer (or a stub); false when the bytes are not
-// a PE image with such a slot.
-bool ReadCrcSlot(const Bytes& image, uint32_t* crc);
 
 // The image checksum of the optional header: the file summed in 16-bit
 // little-endian words with end-around carry, the CheckSum field counted as

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "packer/member_encoder.h"  // Bytes
+#include "packer/bytes.h"
 
 namespace vorn {
 

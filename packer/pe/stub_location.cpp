@@ -1,5 +1,5 @@
 // The default stub's places, found from the packer's own path.
-#include "packer/stub_location.h"
+#include "packer/pe/stub_location.h"
 
 #include <sys/stat.h>
 
