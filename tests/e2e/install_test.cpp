@@ -662,7 +662,7 @@ TEST_F(Install, PlantedCtl3dLibraryIsNeverLoaded)
     Launch loader;
     loader.program = dir + "\\ctl3d_loader.exe";
     loader.workDir = cwd;
-    loader.env = {{"VORN_CTL3D_RECORD", record}};
+    loader.env = {{"VORN_LIBRARY_RECORD", record}};
     Process p;
     std::string error;
     ASSERT_TRUE(vorn::test::Start(loader, &p, &error)) << error;
@@ -675,7 +675,7 @@ TEST_F(Install, PlantedCtl3dLibraryIsNeverLoaded)
     DeleteFileA(record.c_str());
     RunOptions options;
     options.workDir = cwd;
-    options.env = {{"VORN_CTL3D_RECORD", record}};
+    options.env = {{"VORN_LIBRARY_RECORD", record}};
     ASSERT_TRUE(run.LaunchFile(dir + "\\vornsetup-ctl3d.exe", options, &error)) << error;
     ASSERT_TRUE(run.GoToOptions());
     Click(run.wizard, IDCANCEL);

@@ -31,7 +31,8 @@ bool ReadInputs(int argc, char** argv, std::string* missing)
         {"--big-installer", &inputs.bigInstaller}, {"--big-payload", &inputs.bigPayload},
         {"--ctl3d-probe", &inputs.ctl3dProbe},     {"--ctl3d-loader", &inputs.ctl3dLoader},
         {"--licence", &inputs.licence},           {"--signed-installer", &inputs.signedInstaller},
-        {"--keys", &inputs.keys},
+        {"--keys", &inputs.keys},                 {"--library-probe", &inputs.libraryProbe},
+        {"--two-imports", &inputs.twoImports},
     };
     for (int i = 1; i + 1 < argc; ++i)
         for (Option& o : options)

@@ -29,6 +29,8 @@ struct Inputs {
     std::string signedInstaller;  // the demo installer signed in the build
     std::string ctl3dProbe;    // the recording stand-in "Ctl3d32.dll"
     std::string ctl3dLoader;   // a plain LoadLibraryA("Ctl3d32.dll") program
+    std::string libraryProbe;  // the recording stand-in without exports, for any library name
+    std::string twoImports;    // the reference program: kernel32 and user32 only
     std::string licence;       // the licence text the installer carries
     std::string keys;          // handshake folder of the real-key typist (with-real-keys.sh)
 };
