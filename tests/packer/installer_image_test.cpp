@@ -489,40 +489,23 @@ TEST_F(InstallerImage, AWriterFaultIsARefusalNotAnInstaller)
     EXPECT_TRUE(installer.empty()) << "nothing given back";
 }
 
-// Resources of a type the writer does not know, behind the CRC slot (here the
-// group icons taken for an application manifest, type 24, listed behind the
-// version information), move with the rest and keep their bytes.
-TEST_F(InstallerImage, AResourceOfAnotherTypeBehindTheSlotMovesWithTheRest)
+// The stub's application manifest (type 24, identifier 1) lies behind the CRC
+// slot, so the writer moves it with the rest; it reaches the installer whole.
+TEST_F(InstallerImage, TheManifestBehindTheSlotMovesWithTheRest)
 {
-    constexpr uint32_t kGroupIconType = 14, kManifestType = 24;
-    Bytes manifested = Stub();
-    // The last two types, the group icons and the version, swap places in the
-    // type table (which stays sorted), the group icons' taking type 24.
-    const size_t root = DirectoryAt(manifested);
-    const size_t last = root + 16 + 8 * (EntryCount(manifested, root) - 1);
-    ASSERT_EQ(Read32(manifested, last - 8), kGroupIconType);
-    ASSERT_EQ(Read32(manifested, last), kVersionType);
-    const uint32_t groupIcons = Read32(manifested, last - 4), version = Read32(manifested, last + 4);
-    Write32(manifested, last - 8, kVersionType);
-    Write32(manifested, last - 4, version);
-    Write32(manifested, last, kManifestType);
-    Write32(manifested, last + 4, groupIcons);
-    Image was, is;
-    ASSERT_TRUE(Read(manifested, &was));
+    constexpr uint32_t kManifestType = 24;
+    const ResourceData* manifest = Find(stub, kManifestType, 1);
+    ASSERT_TRUE(manifest) << "the stub carries no manifest";
+    EXPECT_GT(manifest->rva, Find(stub, kRawDataType, kCrcSlotId)->rva) << "the manifest does not lie behind the CRC slot";
     Bytes installer;
     std::string error;
-    ASSERT_TRUE(MakeInstaller(manifested, DemoPackage(), MemberCrc(DemoPackage()), &installer, &error)) << error;
-    ASSERT_TRUE(Read(installer, &is));
-    size_t seen = 0;
-    for (const ResourceData& d : was.tree.data) {
-        if (d.type != kManifestType)
-            continue;
-        ++seen;
-        EXPECT_FALSE(ResourceBytes(installer, is, d.type, d.name).empty()) << "name " << d.name;
-        EXPECT_EQ(ResourceBytes(installer, is, d.type, d.name), ResourceBytes(manifested, was, d.type, d.name))
-            << "name " << d.name;
-    }
-    EXPECT_EQ(seen, 2u);
+    ASSERT_TRUE(MakeInstaller(Stub(), DemoPackage(), MemberCrc(DemoPackage()), &installer, &error)) << error;
+    Image made;
+    ASSERT_TRUE(Read(installer, &made));
+    const ResourceData* moved = Find(made, kManifestType, 1);
+    ASSERT_TRUE(moved);
+    EXPECT_GT(moved->rva, manifest->rva) << "the manifest did not move behind the package";
+    EXPECT_EQ(ResourceBytes(installer, made, kManifestType, 1), ResourceBytes(Stub(), stub, kManifestType, 1));
 }
 
 // verify reads the CRC slot as the installer finds it (raw-data resource 5
