@@ -20,13 +20,15 @@ bool searchFlagsKnown;
 void RestrictLibrarySearch()
 {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (auto setDefault = EntryPoint<BOOL(WINAPI*)(DWORD)>(kernel, "SetDefaultDllDirectories")) {
-        searchFlagsKnown = true;
-        if (setDefault(kSearchSystem32))
-            return;
-    }
-    if (auto setDirectory = EntryPoint<BOOL(WINAPI*)(LPCSTR)>(kernel, "SetDllDirectoryA"))
-        setDirectory("");  // at least the current directory leaves the search
+    auto setDefault = EntryPoint<BOOL(WINAPI*)(DWORD)>(kernel, "SetDefaultDllDirectories");
+    searchFlagsKnown = setDefault != nullptr;
+    if (!setDefault || !setDefault(kSearchSystem32))
+        if (auto setDirectory = EntryPoint<BOOL(WINAPI*)(LPCSTR)>(kernel, "SetDllDirectoryA"))
+            setDirectory("");  // at least the current directory leaves the search
+    // The theme code draws with this library, bound when first drawn through
+    // a search that some loaders (Wine's) still start in the program's
+    // folder: loaded now from the system folder, it is found loaded then.
+    LoadSystemLibrary("msimg32.dll");
 }
 
 HMODULE LoadSystemLibrary(const char* name)

@@ -5,7 +5,9 @@
 
 namespace vorn {
 
-void ResetTree(AdaptiveTree& t)
+// The reset (once a member) and the rebuild (once the weights reach their
+// limit) are cold beside the update (once a symbol): compiled for size.
+[[gnu::cold]] void ResetTree(AdaptiveTree& t)
 {
     for (int s = 0; s < kSymbolCount; ++s) {
         t.count[s] = 1;
@@ -21,7 +23,7 @@ void ResetTree(AdaptiveTree& t)
     t.parent[kRoot] = 0;
 }
 
-void RebuildTree(AdaptiveTree& t)
+[[gnu::cold]] void RebuildTree(AdaptiveTree& t)
 {
     // Gather the leaves into nodes 0..313, halving their weights.
     int j = 0;

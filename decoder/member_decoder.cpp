@@ -25,8 +25,9 @@ struct MemberDecoder {
 
 // Tops the bit buffer up to more than eight bits. End of input reads as
 // zeros (the format has no end code); a failed read also gives EOF, so it is
-// told apart here and remembered for the decode loop to stop on.
-inline void Refill(MemberDecoder& d)
+// told apart here and remembered for the decode loop to stop on. Out of line:
+// it runs about once a byte, the test in Refill once a bit.
+[[gnu::noinline]] void TopUp(MemberDecoder& d)
 {
     while (d.bitCount <= 8) {
         int b = NextByte(d.in, d.input);
@@ -38,6 +39,12 @@ inline void Refill(MemberDecoder& d)
         d.bitBuffer = static_cast<uint16_t>(d.bitBuffer | (b << (8 - d.bitCount)));
         d.bitCount = static_cast<uint16_t>(d.bitCount + 8);
     }
+}
+
+inline void Refill(MemberDecoder& d)
+{
+    if (d.bitCount <= 8)
+        TopUp(d);
 }
 
 inline int ReadBit(MemberDecoder& d)
