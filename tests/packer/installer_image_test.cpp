@@ -196,6 +196,19 @@ TEST_F(InstallerImage, PackageInCrcInEverythingElseKept)
     }
 }
 
+// verify's reading of `bytes` written to the file `path`: whether it is sound.
+bool CheckAsFile(const char* path, const Bytes& bytes, CheckedPackage* checked, std::string* error)
+{
+    FILE* f = fopen(path, "wb");
+    EXPECT_NE(f, nullptr) << path;
+    if (!f)
+        return false;
+    EXPECT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    EXPECT_EQ(fclose(f), 0);
+    error->clear();
+    return CheckPackageFile(path, checked, error);
+}
+
 // The packer's verify compares both CRCs an installer carries: the installer
 // made with the package's CRC passes; with another CRC in its slot alone, or
 // in its version information alone, it is refused, saying which.
@@ -240,13 +253,8 @@ TEST_F(InstallerImage, VerifyComparesBothCarriedCrcs)
         Bytes copy = installer;
         if (c.at)
             copy[c.at] ^= 0x01;
-        FILE* f = fopen(path, "wb");
-        ASSERT_NE(f, nullptr);
-        ASSERT_EQ(fwrite(copy.data(), 1, copy.size(), f), copy.size());
-        ASSERT_EQ(fclose(f), 0);
         CheckedPackage checked;
-        error.clear();
-        const bool sound = CheckPackageFile(path, &checked, &error);
+        const bool sound = CheckAsFile(path, copy, &checked, &error);
         EXPECT_EQ(sound, c.fault == nullptr) << c.name << ": " << error;
         if (c.fault) {
             EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
@@ -557,13 +565,8 @@ TEST_F(InstallerImage, VerifyReadsWhatTheInstallerReads)
         std::string error;
         ASSERT_TRUE(MakeInstaller(stub, DemoPackage(), crc, &installer, &error)) << c.name << ": " << error;
         c.spoilInstaller(installer);
-        FILE* f = fopen(path, "wb");
-        ASSERT_NE(f, nullptr);
-        ASSERT_EQ(fwrite(installer.data(), 1, installer.size(), f), installer.size());
-        ASSERT_EQ(fclose(f), 0);
         CheckedPackage checked;
-        error.clear();
-        const bool sound = CheckPackageFile(path, &checked, &error);
+        const bool sound = CheckAsFile(path, installer, &checked, &error);
         EXPECT_EQ(sound, c.fault == nullptr) << c.name << ": " << error;
         if (c.fault) {
             EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
