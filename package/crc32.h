@@ -21,11 +21,16 @@ constexpr uint32_t CrcTableEntry(uint32_t n)
 
 using CrcTable = std::array<uint32_t, 256>;
 
+constexpr void FillCrcTable(CrcTable& table)
+{
+    for (uint32_t n = 0; n < 256; ++n)
+        table[n] = CrcTableEntry(n);
+}
+
 constexpr CrcTable MakeCrcTable()
 {
     CrcTable table{};
-    for (uint32_t n = 0; n < 256; ++n)
-        table[n] = CrcTableEntry(n);
+    FillCrcTable(table);
     return table;
 }
 

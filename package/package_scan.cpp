@@ -11,8 +11,7 @@ uint32_t ScanPackageStream(FILE* stream)
     // The installer builds its table at each scan rather than carrying it:
     // 1 KiB less in its file, for 2,048 steps once per scan.
     CrcTable table;
-    for (uint32_t n = 0; n < 256; ++n)
-        table[n] = CrcTableEntry(n);
+    FillCrcTable(table);
     uint32_t crc = kCrcInitial;
     ScanState state = ScanState::BeforePayload;
     MarkerMatcher matcher;

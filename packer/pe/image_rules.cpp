@@ -17,12 +17,6 @@ constexpr uint32_t kDataEntrySize = 16;
 
 bool PowerOfTwo(uint32_t n) { return n != 0 && (n & (n - 1)) == 0; }
 
-bool Refuse(std::string* error, const std::string& reason)
-{
-    *error = reason;
-    return false;
-}
-
 std::string Hex(uint32_t value)
 {
     char text[16];

@@ -10,17 +10,6 @@
 #include "packer/pe/pe_image.h"
 
 namespace vorn {
-namespace {
-
-bool Refuse(std::string* error, const std::string& reason)
-{
-    *error = reason;
-    return false;
-}
-
-uint64_t RoundUp(uint64_t value, uint32_t alignment) { return (value + alignment - 1) / alignment * alignment; }
-
-}  // namespace
 
 bool CheckInstaller(const Bytes& installer, const Bytes& package, uint32_t crc, std::string* error)
 {

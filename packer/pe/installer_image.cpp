@@ -22,21 +22,10 @@ namespace {
 // enough that no size it touches can pass 32 bits (the RVAs are checked).
 constexpr size_t kLargestPackage = size_t{1} << 30;
 
-uint32_t RoundUp(uint32_t value, uint32_t alignment)
-{
-    return (value + alignment - 1) & ~(alignment - 1);
-}
-
 // The RVA of a file offset inside section.
 uint32_t RvaAt(const PeSection& section, size_t at)
 {
     return section.rva + static_cast<uint32_t>(at - section.fileAt);
-}
-
-bool Refuse(std::string* error, const std::string& reason)
-{
-    *error = reason;
-    return false;
 }
 
 }  // namespace
@@ -139,12 +128,12 @@ bool MakeInstaller(const Bytes& stub, const Bytes& package, uint32_t crc, Bytes*
     if (package.empty() || package.size() > kLargestPackage)
         return Refuse(error, package.empty() ? "empty package" : "package larger than 1 GiB");
     const uint32_t packageSize = static_cast<uint32_t>(package.size());
-    const uint32_t shift = RoundUp(packageSize, kResourceDataAlignment);
+    const uint32_t shift = static_cast<uint32_t>(RoundUp(packageSize, kResourceDataAlignment));
     // The grown section must still end inside the 32 bits of an image.
     if (uint64_t{s.sectionRva} + s.sectionVirtualSize + shift + s.sectionAlignment > UINT32_MAX)
         return Refuse(error, "the installer would not fit in an image's 4 GiB");
     const uint32_t virtualSize = s.sectionVirtualSize + shift;
-    const uint32_t rawSize = RoundUp(virtualSize, s.fileAlignment);
+    const uint32_t rawSize = static_cast<uint32_t>(RoundUp(virtualSize, s.fileAlignment));
     auto fileAt = [&](uint32_t rva) { return s.sectionFileAt + (rva - s.sectionRva); };
     const size_t packageAt = fileAt(s.packageRva);
     const size_t tailEnd = fileAt(s.sectionRva + s.sectionVirtualSize);
@@ -160,7 +149,7 @@ bool MakeInstaller(const Bytes& stub, const Bytes& package, uint32_t crc, Bytes*
     Write32(out, s.sectionHeaderAt + 8, virtualSize);  // VirtualSize
     Write32(out, s.sectionHeaderAt + 16, rawSize);     // SizeOfRawData
     Write32(out, s.resourceSizeAt, Read32(out, s.resourceSizeAt) + shift);
-    Write32(out, s.sizeOfImageAt, RoundUp(s.sectionRva + virtualSize, s.sectionAlignment));
+    Write32(out, s.sizeOfImageAt, static_cast<uint32_t>(RoundUp(s.sectionRva + virtualSize, s.sectionAlignment)));
     // A sum of file sizes that counts this section: it grows as the section's does.
     Write32(out, s.initializedDataAt, Read32(out, s.initializedDataAt) + (rawSize - s.sectionRawSize));
     Write32(out, s.packageEntryAt + 4, packageSize);

@@ -85,4 +85,17 @@ bool FileOffset(const PeSection& section, uint32_t rva, uint32_t size, size_t* a
 uint32_t Read32(const Bytes& bytes, size_t at);
 void Write32(Bytes& bytes, size_t at, uint32_t value);
 
+// value rounded up to a multiple of alignment, in 64 bits so that nothing wraps.
+inline uint64_t RoundUp(uint64_t value, uint32_t alignment)
+{
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+// The PE code's refusals: the one-line reason into error, and false.
+inline bool Refuse(std::string* error, const std::string& reason)
+{
+    *error = reason;
+    return false;
+}
+
 }  // namespace vorn
